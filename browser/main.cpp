@@ -1,0 +1,13 @@
+// The browser program. Every created program is this program with a trailer appended;
+// the template started by itself opens an empty browser.
+#include <gtkmm/application.h>
+
+#include "browser/frm_main.h"
+#include "platform/application.h"
+
+int main() {
+    auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
+    kelvane::FrmMain window;
+    window.Form_Load(kelvane::own_file());
+    return app->run(window);
+}

@@ -1,0 +1,56 @@
+#include "browserwindow/browser_window.h"
+
+#include "platform/caption.h"
+
+namespace kelvane {
+
+BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips, kClientHeight) {
+    Text1.set_text(kDefaultAddress);
+    Text1.set_width_chars(1);
+    set_caption(Command1, "Browse");
+    set_caption(Command2, "Go Back");
+    set_caption(Command3, "Refresh");
+
+    Placement& area = client();
+    for (Control c : {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1})
+        area.put(control(c), design_rect(c));
+    area.put(WindowsMediaPlayer1, {120, 5160, 8535, 495});
+    area.put(StatusBar1, {0, 5445, client_width_twips, 255});
+    Text1.show();
+    Command1.show();
+    Command2.show();
+    Command3.show();
+    Text1.grab_focus();  // first in the tab order
+
+    Command1.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command1_Click));
+    Command2.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command2_Click));
+    Command3.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command3_Click));
+    WebBrowser1.signal_StatusTextChange().connect(sigc::mem_fun(*this, &BrowserWindow::WebBrowser1_StatusTextChange));
+    WebBrowser1.signal_secure_changed().connect(sigc::mem_fun(StatusBar1, &StatusBar::set_secure));
+}
+
+Gtk::Widget& BrowserWindow::control(Control which) {
+    switch (which) {
+    case Control::Text1: return Text1;
+    case Control::Command1: return Command1;
+    case Control::Command2: return Command2;
+    case Control::Command3: return Command3;
+    case Control::WebBrowser1: break;
+    }
+    return WebBrowser1.widget();
+}
+
+void BrowserWindow::Command1_Click() { WebBrowser1.Navigate(Text1.get_text()); }
+
+void BrowserWindow::Command2_Click() { WebBrowser1.GoBack(); }
+
+void BrowserWindow::Command3_Click() { WebBrowser1.Refresh(); }
+
+void BrowserWindow::WebBrowser1_StatusTextChange(const Glib::ustring& text) {
+    // Only blanks are trimmed; a tab at either end stays.
+    const auto first = text.find_first_not_of(' ');
+    const Glib::ustring trimmed = first == Glib::ustring::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    StatusBar1.set_panel_text(1, trimmed);
+}
+
+}  // namespace kelvane

@@ -1,0 +1,179 @@
+#include "browserwindow/media_player.h"
+
+#include <glibmm/main.h>
+#include <gst/gst.h>
+
+#include <filesystem>
+
+namespace kelvane {
+namespace {
+
+constexpr double kDesignVolume = 50;
+
+void init_gstreamer() {
+    static const bool initialised = gst_init_check(nullptr, nullptr, nullptr);
+    (void)initialised;
+}
+
+// The desktop's audio output, or a sink that keeps time without one (a server, CI), so
+// that a machine without sound neither hangs nor fails the song.
+GstElement* make_audio_sink() {
+    if (GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr)) {
+        if (gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
+            gst_element_set_state(sink, GST_STATE_NULL);
+            return sink;
+        }
+        gst_element_set_state(sink, GST_STATE_NULL);
+        gst_object_unref(sink);
+    }
+    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
+    if (sink) g_object_set(sink, "sync", TRUE, nullptr);
+    return sink;
+}
+
+}  // namespace
+
+void MediaPlayer::ElementUnref::operator()(GstElement* element) const {
+    gst_element_set_state(element, GST_STATE_NULL);
+    gst_object_unref(element);
+}
+
+MediaPlayer::MediaPlayer()
+    : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 2),
+      position_(Gtk::ORIENTATION_HORIZONTAL),
+      volume_(Gtk::ORIENTATION_HORIZONTAL) {
+    play_pause_.set_image_from_icon_name("media-playback-start-symbolic");
+    play_pause_.set_tooltip_text("Play");
+    stop_.set_image_from_icon_name("media-playback-stop-symbolic");
+    stop_.set_tooltip_text("Stop");
+    position_.set_draw_value(false);
+    position_.set_range(0, 1);
+    position_.set_sensitive(false);
+    volume_.set_draw_value(false);
+    volume_.set_range(0, 100);
+    volume_.set_value(kDesignVolume);
+    volume_.set_size_request(60, -1);
+    volume_.set_tooltip_text("Volume");
+    pack_start(play_pause_, Gtk::PACK_SHRINK);
+    pack_start(stop_, Gtk::PACK_SHRINK);
+    pack_start(position_, Gtk::PACK_EXPAND_WIDGET);
+    pack_start(volume_, Gtk::PACK_SHRINK);
+    show_all_children();
+
+    play_pause_.signal_clicked().connect([this] { playing_ ? pause() : play(); });
+    stop_.signal_clicked().connect([this] { stop(); });
+    position_.signal_change_value().connect(sigc::mem_fun(*this, &MediaPlayer::on_seek), false);
+    volume_.signal_value_changed().connect([this] {
+        if (playbin_) g_object_set(playbin_.get(), "volume", volume_.get_value() / 100.0, nullptr);
+    });
+}
+
+MediaPlayer::~MediaPlayer() {
+    position_timer_.disconnect();
+    if (bus_watch_) g_source_remove(bus_watch_);
+}
+
+std::string MediaPlayer::url_to_uri(const Glib::ustring& url) {
+    const std::string text = url.raw();
+    if (gst_uri_is_valid(text.c_str())) return text;
+    if (!text.empty() && text.front() == '/') {
+        gchar* uri = gst_filename_to_uri(text.c_str(), nullptr);
+        std::string result = uri ? uri : "";
+        g_free(uri);
+        return result;
+    }
+    return "http://" + text;
+}
+
+void MediaPlayer::ensure_pipeline() {
+    if (playbin_) return;
+    init_gstreamer();
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin) return;
+    playbin_.reset(playbin);
+    // A song or a radio stream: any video is not shown in a window of its own.
+    if (GstElement* video = gst_element_factory_make("fakesink", nullptr)) g_object_set(playbin, "video-sink", video, nullptr);
+    if (GstElement* audio = make_audio_sink()) g_object_set(playbin, "audio-sink", audio, nullptr);
+    g_object_set(playbin, "volume", volume_.get_value() / 100.0, nullptr);
+    GstBus* bus = gst_element_get_bus(playbin);
+    bus_watch_ = gst_bus_add_watch(bus, &MediaPlayer::on_bus_message, this);
+    gst_object_unref(bus);
+}
+
+void MediaPlayer::set_URL(const Glib::ustring& url) {
+    url_ = url;
+    if (url.empty()) {
+        stop();
+        return;
+    }
+    ensure_pipeline();
+    if (!playbin_) return;
+    gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    g_object_set(playbin_.get(), "uri", url_to_uri(url).c_str(), nullptr);
+    play();
+}
+
+void MediaPlayer::play() {
+    if (playbin_ && !url_.empty()) gst_element_set_state(playbin_.get(), GST_STATE_PLAYING);
+}
+
+void MediaPlayer::pause() {
+    if (playbin_) gst_element_set_state(playbin_.get(), GST_STATE_PAUSED);
+}
+
+void MediaPlayer::stop() {
+    if (playbin_) gst_element_set_state(playbin_.get(), GST_STATE_NULL);
+    set_playing(false);
+    position_.set_value(0);
+}
+
+int MediaPlayer::on_bus_message(GstBus*, GstMessage* message, void* data) {
+    auto* self = static_cast<MediaPlayer*>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_STATE_CHANGED:
+        if (GST_MESSAGE_SRC(message) == GST_OBJECT(self->playbin_.get())) {
+            GstState state;
+            gst_message_parse_state_changed(message, nullptr, &state, nullptr);
+            self->set_playing(state == GST_STATE_PLAYING);
+        }
+        break;
+    case GST_MESSAGE_ERROR:  // an address that does not play: silently stopped
+    case GST_MESSAGE_EOS:
+        self->stop();
+        break;
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+void MediaPlayer::set_playing(bool playing) {
+    if (playing == playing_) return;
+    playing_ = playing;
+    play_pause_.set_image_from_icon_name(playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic");
+    play_pause_.set_tooltip_text(playing ? "Pause" : "Play");
+    position_.set_sensitive(playing);
+    // The position is only followed while something plays, so an idle player costs nothing.
+    position_timer_.disconnect();
+    if (playing) position_timer_ = Glib::signal_timeout().connect(sigc::mem_fun(*this, &MediaPlayer::update_position), 500);
+}
+
+bool MediaPlayer::update_position() {
+    gint64 position = 0, duration = 0;
+    if (playbin_ && gst_element_query_position(playbin_.get(), GST_FORMAT_TIME, &position) &&
+        gst_element_query_duration(playbin_.get(), GST_FORMAT_TIME, &duration) && duration > 0) {
+        position_.set_range(0, static_cast<double>(duration) / GST_SECOND);
+        position_.set_value(static_cast<double>(position) / GST_SECOND);
+    }
+    return true;
+}
+
+bool MediaPlayer::on_seek(Gtk::ScrollType, double seconds) {
+    if (playbin_)
+        gst_element_seek_simple(playbin_.get(), GST_FORMAT_TIME,
+                                static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
+                                static_cast<gint64>(seconds * GST_SECOND));
+    return false;
+}
+
+}  // namespace kelvane

@@ -1,0 +1,171 @@
+#include "platform/placement.h"
+
+#include <gdkmm/general.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/stylecontext.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/twips.h"
+
+namespace kelvane {
+namespace {
+
+// Controls are laid out by the user to the pixel, so the theme's minimum sizes must not
+// hold them larger than the rectangle they were given.
+void allow_any_size(Gtk::Widget& widget) {
+    static const Glib::RefPtr<Gtk::CssProvider> provider = [] {
+        auto css = Gtk::CssProvider::create();
+        css->load_from_data("* { min-width: 0; min-height: 0; }");
+        return css;
+    }();
+    widget.get_style_context()->add_provider(provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+}  // namespace
+
+Placement::Placement() { set_has_window(false); }
+
+Placement::~Placement() {
+    // Children still here are unparented, so none is left pointing at a dead parent.
+    for (Child& child : children_) child.widget->unparent();
+    children_.clear();
+}
+
+void Placement::put(Gtk::Widget& child, const TwipsRect& rect) {
+    allow_any_size(child);
+    children_.push_back({&child, rect});
+    child.set_parent(*this);
+}
+
+bool Placement::set(Gtk::Widget& widget, Edge edge, float twips) {
+    Child* child = find(widget);
+    if (!child || !std::isfinite(twips)) return false;
+    if ((edge == Edge::Width || edge == Edge::Height) && twips < 0) return false;
+    TwipsRect rect = child->rect;
+    switch (edge) {
+    case Edge::Left: rect.left = twips; break;
+    case Edge::Top: rect.top = twips; break;
+    case Edge::Width: rect.width = twips; break;
+    case Edge::Height: rect.height = twips; break;
+    }
+    return set_rect(widget, rect);
+}
+
+bool Placement::set_rect(Gtk::Widget& widget, const TwipsRect& rect) {
+    Child* child = find(widget);
+    const bool finite = std::isfinite(rect.left) && std::isfinite(rect.top) && std::isfinite(rect.width) &&
+                        std::isfinite(rect.height);
+    if (!child || !finite || rect.width < 0 || rect.height < 0) return false;
+    child->rect = rect;
+    if (get_realized()) allocate_child(*child);
+    queue_resize();
+    return true;
+}
+
+std::optional<TwipsRect> Placement::rect(const Gtk::Widget& widget) const {
+    if (const Child* child = find(widget)) return child->rect;
+    return std::nullopt;
+}
+
+void Placement::raise(Gtk::Widget& widget) {
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.widget == &widget; });
+    if (it == children_.end()) return;
+    std::rotate(it, it + 1, children_.end());
+    // Windowed children (the web view) stack through their GDK windows.
+    if (auto window = widget.get_window(); window && widget.get_has_window()) window->raise();
+    queue_draw();
+}
+
+void Placement::set_natural_size(int width_pixels, int height_pixels) {
+    natural_width_ = std::max(0, width_pixels);
+    natural_height_ = std::max(0, height_pixels);
+    queue_resize();
+}
+
+void Placement::set_background(const Glib::RefPtr<Gdk::Pixbuf>& picture) {
+    background_ = picture;
+    queue_draw();
+}
+
+Gtk::SizeRequestMode Placement::get_request_mode_vfunc() const { return Gtk::SIZE_REQUEST_CONSTANT_SIZE; }
+
+void Placement::get_preferred_width_vfunc(int& minimum, int& natural) const {
+    minimum = 0;
+    natural = natural_width_;
+}
+
+void Placement::get_preferred_height_vfunc(int& minimum, int& natural) const {
+    minimum = 0;
+    natural = natural_height_;
+}
+
+void Placement::get_preferred_width_for_height_vfunc(int, int& minimum, int& natural) const {
+    get_preferred_width_vfunc(minimum, natural);
+}
+
+void Placement::get_preferred_height_for_width_vfunc(int, int& minimum, int& natural) const {
+    get_preferred_height_vfunc(minimum, natural);
+}
+
+void Placement::on_size_allocate(Gtk::Allocation& allocation) {
+    set_allocation(allocation);
+    for (Child& child : children_) allocate_child(child);
+}
+
+void Placement::allocate_child(Child& child) {
+    Gtk::Widget& widget = *child.widget;
+    const Gtk::Allocation own = get_allocation();
+    const int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
+    const int w = twips_to_pixels(child.rect.width), h = twips_to_pixels(child.rect.height);
+    // GTK wants to be asked for sizes before it allocates. A rectangle too small for
+    // even the control's frame is not drawn; its geometry stays as set.
+    int min_w = 0, nat_w = 0, min_h = 0, nat_h = 0;
+    widget.get_preferred_width(min_w, nat_w);
+    widget.get_preferred_height(min_h, nat_h);
+    const bool fits = w >= min_w && h >= min_h && w > 0 && h > 0;
+    widget.set_child_visible(fits);
+    if (!fits) return;
+    Gtk::Allocation rect(own.get_x() + x, own.get_y() + y, w, h);
+    widget.size_allocate(rect);
+}
+
+bool Placement::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
+    if (background_) {
+        Gdk::Cairo::set_source_pixbuf(cr, background_, 0, 0);
+        cr->paint();
+    }
+    return Gtk::Container::on_draw(cr);
+}
+
+void Placement::forall_vfunc(gboolean, GtkCallback callback, gpointer data) {
+    // A copy, since the callback may remove children.
+    std::vector<Gtk::Widget*> widgets;
+    for (auto& c : children_) widgets.push_back(c.widget);
+    for (Gtk::Widget* w : widgets) callback(w->gobj(), data);
+}
+
+void Placement::on_add(Gtk::Widget* child) { put(*child, {}); }
+
+void Placement::on_remove(Gtk::Widget* widget) {
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.widget == widget; });
+    if (it == children_.end()) return;
+    const bool was_visible = widget->get_visible();
+    children_.erase(it);
+    widget->unparent();
+    if (was_visible) queue_resize();
+}
+
+GType Placement::child_type_vfunc() const { return Gtk::Widget::get_base_type(); }
+
+Placement::Child* Placement::find(const Gtk::Widget& widget) {
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.widget == &widget; });
+    return it == children_.end() ? nullptr : &*it;
+}
+
+const Placement::Child* Placement::find(const Gtk::Widget& widget) const {
+    return const_cast<Placement*>(this)->find(widget);
+}
+
+}  // namespace kelvane

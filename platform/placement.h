@@ -1,0 +1,66 @@
+// A container that puts each child at an exact rectangle given in twips, also below the
+// child's natural minimum. Values read back are the values that were set.
+#pragma once
+
+#include <gtkmm/container.h>
+
+#include <optional>
+#include <vector>
+
+namespace kelvane {
+
+struct TwipsRect {
+    float left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const TwipsRect&) const = default;
+};
+
+enum class Edge { Left, Top, Width, Height };
+
+class Placement : public Gtk::Container {
+public:
+    Placement();
+    ~Placement() override;
+
+    // Adds a child at the rectangle; later children stack in front of earlier ones.
+    void put(Gtk::Widget& child, const TwipsRect& rect);
+    // Sets one edge of a child; false (nothing changes) for a value that is not finite,
+    // a negative width or height, or a widget that is not a child.
+    bool set(Gtk::Widget& child, Edge edge, float twips);
+    bool set_rect(Gtk::Widget& child, const TwipsRect& rect);
+    std::optional<TwipsRect> rect(const Gtk::Widget& child) const;
+    // Moves a child to the front of the stack.
+    void raise(Gtk::Widget& child);
+
+    // The size the container asks for; its minimum is always zero.
+    void set_natural_size(int width_pixels, int height_pixels);
+    // Drawn behind the children at the top-left corner, unscaled.
+    void set_background(const Glib::RefPtr<Gdk::Pixbuf>& picture);
+
+protected:
+    Gtk::SizeRequestMode get_request_mode_vfunc() const override;
+    void get_preferred_width_vfunc(int& minimum, int& natural) const override;
+    void get_preferred_height_vfunc(int& minimum, int& natural) const override;
+    void get_preferred_width_for_height_vfunc(int height, int& minimum, int& natural) const override;
+    void get_preferred_height_for_width_vfunc(int width, int& minimum, int& natural) const override;
+    void on_size_allocate(Gtk::Allocation& allocation) override;
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
+    void forall_vfunc(gboolean include_internals, GtkCallback callback, gpointer data) override;
+    void on_add(Gtk::Widget* child) override;
+    void on_remove(Gtk::Widget* child) override;
+    GType child_type_vfunc() const override;
+
+private:
+    struct Child {
+        Gtk::Widget* widget;
+        TwipsRect rect;
+    };
+    Child* find(const Gtk::Widget& widget);
+    const Child* find(const Gtk::Widget& widget) const;
+    void allocate_child(Child& child);
+
+    std::vector<Child> children_;  // back to front
+    int natural_width_ = 0, natural_height_ = 0;
+    Glib::RefPtr<Gdk::Pixbuf> background_;
+};
+
+}  // namespace kelvane

@@ -1,0 +1,11 @@
+// Twips (1/1440 inch) are the unit of every position and size; the screen's resolution
+// turns them into pixels.
+#pragma once
+
+namespace kelvane {
+
+double pixels_per_twip();
+int twips_to_pixels(double twips);
+float pixels_to_twips(int pixels);
+
+}  // namespace kelvane

@@ -1,0 +1,30 @@
+// Makes created programs the way the maker does: a copy of the template with the
+// settings trailer appended, executable.
+#pragma once
+
+#include <filesystem>
+
+#include "common/settings_record.h"
+
+namespace kelvane::test {
+
+// The template that the build made.
+std::filesystem::path template_path();
+// Writes template + trailer to `program`; fails the test on any error.
+void make_created_program(const std::filesystem::path& program, const SettingsRecord& record);
+// The record the maker writes by default: its design texts, with the colour chosen.
+SettingsRecord default_record();
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kelvane::test

@@ -1,0 +1,32 @@
+// A program started by a test, ended when the test is done with it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvane::test {
+
+class Process {
+public:
+    explicit Process(const std::filesystem::path& program, const std::vector<std::string>& args = {});
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // The exit status once the program has ended, waiting at most the given time.
+    std::optional<int> wait(std::chrono::milliseconds timeout);
+    void terminate();
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+}  // namespace kelvane::test

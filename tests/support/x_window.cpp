@@ -1,0 +1,79 @@
+#include "tests/support/x_window.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <thread>
+
+namespace kelvane::test {
+namespace {
+
+struct DisplayClose {
+    void operator()(Display* d) const { XCloseDisplay(d); }
+};
+using DisplayPtr = std::unique_ptr<Display, DisplayClose>;
+
+std::optional<long> cardinal_property(Display* d, Window w, const char* name) {
+    Atom atom = XInternAtom(d, name, True), type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (atom == None || XGetWindowProperty(d, w, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
+        return std::nullopt;
+    std::optional<long> value;
+    if (data && count == 1 && format == 32) value = *reinterpret_cast<long*>(data);
+    if (data) XFree(data);
+    return value;
+}
+
+std::string title_of(Display* d, Window w) {
+    Atom name = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False), type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(d, w, name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success && data)
+        title.assign(reinterpret_cast<char*>(data), count);
+    if (data) XFree(data);
+    return title;
+}
+
+std::optional<XWindowInfo> info_of(Display* d, Window w) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, w, &attributes)) return std::nullopt;
+    return XWindowInfo{w, title_of(d, w), attributes.width, attributes.height, attributes.map_state == IsViewable};
+}
+
+}  // namespace
+
+std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    Display* d = display.get();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+            std::optional<XWindowInfo> found;
+            for (unsigned int i = 0; i < count && !found; ++i) {
+                if (cardinal_property(d, children[i], "_NET_WM_PID") != pid) continue;
+                auto info = info_of(d, children[i]);
+                if (info && info->viewable) found = info;
+            }
+            if (children) XFree(children);
+            if (found) return found;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::optional<XWindowInfo> window_info(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    return info_of(display.get(), id);
+}
+
+}  // namespace kelvane::test
