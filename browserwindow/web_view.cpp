@@ -63,6 +63,8 @@ Glib::ustring WebView::uri() const {
     return uri ? uri : "";
 }
 
+bool WebView::loading() const { return webkit_web_view_is_loading(view_); }
+
 void WebView::set_secure(bool secure) {
     if (secure == secure_) return;
     secure_ = secure;

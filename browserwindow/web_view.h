@@ -25,6 +25,7 @@ public:
     void GoBack();
     void Refresh();
     Glib::ustring uri() const;
+    bool loading() const;
 
     // The address of a link under the pointer (empty when it leaves the link) and the
     // progress of a load.

@@ -70,7 +70,8 @@ std::error_code write_all(int fd, std::span<const std::uint8_t> bytes, off_t off
 
 bool MemoryBytes::read_at(std::uint64_t offset, std::span<std::uint8_t> out) const {
     if (offset > bytes_.size() || out.size() > bytes_.size() - offset) return false;
-    std::memcpy(out.data(), bytes_.data() + offset, out.size());
+    // An empty span may have no storage at all, and memcpy takes no null pointers.
+    if (!out.empty()) std::memcpy(out.data(), bytes_.data() + offset, out.size());
     return true;
 }
 

@@ -119,12 +119,18 @@ void Placement::allocate_child(Child& child) {
     const Gtk::Allocation own = get_allocation();
     const int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
     const int w = twips_to_pixels(child.rect.width), h = twips_to_pixels(child.rect.height);
-    // GTK wants to be asked for sizes before it allocates. A rectangle too small for
-    // even the control's frame is not drawn; its geometry stays as set.
+    // GTK wants to be asked for sizes before it allocates. A control may get less than
+    // it asks for, but not less than its own frame (border and padding): such a control
+    // is not drawn, and its geometry stays as set.
     int min_w = 0, nat_w = 0, min_h = 0, nat_h = 0;
     widget.get_preferred_width(min_w, nat_w);
     widget.get_preferred_height(min_h, nat_h);
-    const bool fits = w >= min_w && h >= min_h && w > 0 && h > 0;
+    auto style = widget.get_style_context();
+    const auto state = style->get_state();
+    const Gtk::Border padding = style->get_padding(state), border = style->get_border(state);
+    const int frame_w = padding.get_left() + padding.get_right() + border.get_left() + border.get_right();
+    const int frame_h = padding.get_top() + padding.get_bottom() + border.get_top() + border.get_bottom();
+    const bool fits = w > 0 && h > 0 && w >= frame_w && h >= frame_h;
     widget.set_child_visible(fits);
     if (!fits) return;
     Gtk::Allocation rect(own.get_x() + x, own.get_y() + y, w, h);

@@ -2,7 +2,13 @@
 // through the X server, their browsing through a web server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
 #include "tests/support/created_program.h"
+#include "tests/support/media_files.h"
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
 #include "tests/support/x_window.h"
@@ -38,6 +44,91 @@ TEST_F(CreatedProgram, ShowsItsTitleAndSizeAndAsksForItsHomePage) {
     EXPECT_EQ(window->width, 8775 / kTwipsPerPixel);
     EXPECT_EQ(window->height, 6180 / kTwipsPerPixel);
     EXPECT_TRUE(server.wait_for("/home.html"));
+}
+
+// Clicks at the centre of a control placed at the given twips.
+bool click_at_twips(unsigned long window, float left, float top, float width, float height) {
+    return click(window, static_cast<int>((left + width / 2) / kTwipsPerPixel),
+                 static_cast<int>((top + height / 2) / kTwipsPerPixel));
+}
+
+TEST_F(CreatedProgram, BrowseBackAndRefreshWorkFromItsButtons) {
+    // Each page reports being shown, also when it comes back from the page cache.
+    const std::string report = "<script>addEventListener('pageshow', () => fetch('/shown/";
+    server.serve("/home.html", "<html><body style='margin:0'>" + report + "home'))</script>"
+                 "<a href='/second.html' style='display:block;height:100vh'>next</a></body></html>");
+    server.serve("/second.html", "<html><body>" + report + "second'))</script>second</body></html>");
+    server.serve("/shown/home", "");
+    server.serve("/shown/second", "");
+    const auto program = folder / "browser";
+    make_created_program(program, record);
+    Process browser(program);
+    auto window = find_window(browser.pid());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(server.wait_for("/shown/home", 1));
+
+    // A link inside the page: the web view starts at twips (120, 600).
+    ASSERT_TRUE(click(window->id, 100, 100));
+    ASSERT_TRUE(server.wait_for("/shown/second", 1));
+
+    ASSERT_TRUE(click_at_twips(window->id, 5520, 120, 1695, 375));  // back
+    ASSERT_TRUE(server.wait_for("/shown/home", 2));
+
+    ASSERT_TRUE(click_at_twips(window->id, 7200, 120, 1455, 375));  // refresh
+    ASSERT_TRUE(server.wait_for("/shown/home", 3));
+    EXPECT_EQ(server.count("/second.html"), 1);
+
+    ASSERT_TRUE(click_at_twips(window->id, 3840, 120, 1695, 375));  // browse: the home page again
+    ASSERT_TRUE(server.wait_for("/shown/home", 4));
+    EXPECT_TRUE(browser.running());
+}
+
+TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
+    write_wav(folder / "song.wav", 30);
+    record.WriteProperty("url", (folder / "song.wav").string());
+    record.WriteProperty("value", std::int16_t{0});
+    const auto program = folder / "browser";
+    make_created_program(program, record);
+
+    // GStreamer's own log tells from outside that the song reached the playing state.
+    const auto log = folder / "gst.log";
+    setenv("GST_DEBUG", "GST_STATES:4", 1);
+    setenv("GST_DEBUG_FILE", log.c_str(), 1);
+    setenv("GST_DEBUG_NO_COLOR", "1", 1);
+    Process browser(program);
+    unsetenv("GST_DEBUG");
+    unsetenv("GST_DEBUG_FILE");
+    ASSERT_TRUE(find_window(browser.pid()));
+
+    auto playing = [&] {
+        std::ifstream in(log);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str().find("playbin0> completed state change to PLAYING") != std::string::npos;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!playing() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(playing());
+}
+
+TEST_F(CreatedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {
+    const auto program = folder / "damaged";
+    make_created_program(program, record);
+    {
+        // BeginPos pointing past the end of the file.
+        std::fstream file(program, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(-4, std::ios::end);
+        file.write("\xff\xff\xff\x7f", 4);
+    }
+    for (const auto& path : {program, template_path()}) {
+        Process browser(path);
+        auto window = find_window(browser.pid());
+        ASSERT_TRUE(window) << path;
+        EXPECT_EQ(window->title, "");
+        EXPECT_TRUE(browser.running());
+        EXPECT_EQ(server.count("/home.html"), 0);
+    }
 }
 
 }  // namespace

@@ -1,1 +1,88 @@
+// Placing controls at exact twips rectangles, below their natural minimum too.
 #include <gtest/gtest.h>
+#include <gtkmm/button.h>
+#include <gtkmm/entry.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/form.h"
+#include "tests/support/pump.h"
+
+namespace kelvane::test {
+namespace {
+
+class PlacementTest : public testing::Test {
+protected:
+    PlacementTest() : form(6000, 4000) {
+        form.client().put(button, {150, 300, 1500, 375});
+        form.client().put(entry, {0, 0, 3000, 375});
+        button.set_label("A long caption that does not fit");
+        form.show_all();
+        pump_until([&] { return form.get_mapped(); });
+    }
+
+    Gtk::Allocation settled(Gtk::Widget& widget) {
+        pump_for(std::chrono::milliseconds(50));
+        return widget.get_allocation();
+    }
+
+    Form form;
+    Gtk::Button button;
+    Gtk::Entry entry;
+};
+
+TEST_F(PlacementTest, ChildGetsExactlyItsRectangleInPixels) {
+    auto a = settled(button);
+    EXPECT_EQ(a.get_x(), 10);
+    EXPECT_EQ(a.get_y(), 20);
+    EXPECT_EQ(a.get_width(), 100) << "a long caption must not widen the button";
+    EXPECT_EQ(a.get_height(), 25);
+
+    ASSERT_TRUE(form.client().set_rect(entry, {300, 600, 900, 300}));
+    auto e = settled(entry);
+    EXPECT_EQ(e.get_width(), 60);
+    EXPECT_EQ(e.get_height(), 20) << "below the theme's minimum entry height";
+}
+
+TEST_F(PlacementTest, ValuesReadBackAsSet) {
+    ASSERT_TRUE(form.client().set(button, Edge::Left, 4642.5f));
+    ASSERT_TRUE(form.client().set(button, Edge::Top, -300));  // partly out of the window
+    ASSERT_TRUE(form.client().set(button, Edge::Width, 20));
+    EXPECT_EQ(*form.client().rect(button), (TwipsRect{4642.5f, -300, 20, 375}));
+}
+
+TEST_F(PlacementTest, RefusesBadSizesAndKeepsTheOldRectangle) {
+    const TwipsRect before = *form.client().rect(button);
+    EXPECT_FALSE(form.client().set(button, Edge::Width, -1));
+    EXPECT_FALSE(form.client().set(button, Edge::Height, -15));
+    EXPECT_FALSE(form.client().set(button, Edge::Left, std::numeric_limits<float>::infinity()));
+    EXPECT_FALSE(form.client().set(button, Edge::Top, std::nanf("")));
+    EXPECT_FALSE(form.set_width(-1));
+    Gtk::Button stranger;
+    EXPECT_FALSE(form.client().set(stranger, Edge::Left, 0));
+    EXPECT_EQ(*form.client().rect(button), before);
+}
+
+TEST_F(PlacementTest, WindowCodesOutsideTheirRangeFail) {
+    for (int code : {-1, 6, 100}) EXPECT_FALSE(form.set_border_style(code)) << code;
+    for (int code : {-1, 3}) EXPECT_FALSE(form.set_window_state(code)) << code;
+    for (int code : {-1, 16, 98, 100}) EXPECT_FALSE(form.set_mouse_pointer(code)) << code;
+    for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 99})
+        EXPECT_TRUE(form.set_mouse_pointer(code)) << code;
+    EXPECT_FALSE(form.set_back_color(-1));
+    EXPECT_FALSE(form.set_back_color(0x1000000));
+    EXPECT_TRUE(form.set_back_color(0x00FF8000));
+}
+
+TEST_F(PlacementTest, DialogHintChangesOnAShownWindow) {
+    ASSERT_TRUE(form.set_border_style(3));
+    EXPECT_EQ(form.get_type_hint(), Gdk::WINDOW_TYPE_HINT_DIALOG);
+    EXPECT_TRUE(pump_until([&] { return form.get_mapped(); })) << "shown again after the change";
+    ASSERT_TRUE(form.set_border_style(5));
+    EXPECT_EQ(form.get_type_hint(), Gdk::WINDOW_TYPE_HINT_UTILITY);
+    EXPECT_TRUE(form.get_resizable());
+}
+
+}  // namespace
+}  // namespace kelvane::test

@@ -1,1 +1,153 @@
+#include "common/settings_record.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvane {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using namespace std::string_literals;
+
+// Serialised records written by hand in the stored format, so that SetContents can be
+// fed bytes the writer never produces.
+struct RecordBytes {
+    explicit RecordBytes(std::uint16_t count) { u16(count); }
+    RecordBytes& u8(std::uint8_t v) { bytes.push_back(v); return *this; }
+    RecordBytes& u16(std::uint16_t v) { return u8(v & 0xFF).u8(v >> 8); }
+    RecordBytes& u32(std::uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
+    RecordBytes& raw(std::string_view s) { bytes.insert(bytes.end(), s.begin(), s.end()); return *this; }
+    RecordBytes& key(std::string_view k) { return u8(static_cast<std::uint8_t>(k.size())).raw(k); }
+    RecordBytes& text(std::string_view k, std::string_view s) {
+        return key(k).u8(1).u32(static_cast<std::uint32_t>(s.size())).raw(s);
+    }
+    Bytes bytes;
+};
+
+Picture binary_picture() {
+    Picture p;
+    for (int i = 0; i < 300; ++i) p.bytes.push_back(static_cast<std::uint8_t>(i * 7));
+    return p;
+}
+
+// One value of every kind and their edges, under ordinary and unusual keys.
+SettingsRecord varied_record() {
+    SettingsRecord r;
+    r.WriteProperty("Caption", "Mein Browser – Grüße 🎵"s);
+    r.WriteProperty("Text", ""s);
+    r.WriteProperty("Text1", "nul\0inside"s);
+    r.WriteProperty("missing", std::monostate{});
+    r.WriteProperty("value", std::int16_t{-32768});
+    r.WriteProperty("max", std::int16_t{32767});
+    r.WriteProperty("picture", Picture{});
+    r.WriteProperty("picture1", binary_picture());
+    r.WriteProperty("schlüssel", "x"s);
+    r.WriteProperty(std::string(255, 'k'), std::int16_t{-1});
+    return r;
+}
+
+TEST(SettingsRecordProperties, WriteReplacesAnExistingKeyInPlace) {
+    SettingsRecord r;
+    r.WriteProperty("a", "1"s);
+    r.WriteProperty("b", "2"s);
+    r.WriteProperty("c", std::int16_t{3});
+    r.WriteProperty("b", Picture{{1, 2}});
+
+    SettingsRecord expected;
+    expected.WriteProperty("a", "1"s);
+    expected.WriteProperty("b", Picture{{1, 2}});
+    expected.WriteProperty("c", std::int16_t{3});
+    EXPECT_EQ(r.size(), 3u);
+    EXPECT_EQ(r.ReadProperty("b"), Value(Picture{{1, 2}}));
+    EXPECT_EQ(r.Contents(), expected.Contents());  // same place, same order
+}
+
+TEST(SettingsRecordProperties, MissingKeyReadsEmpty) {
+    EXPECT_EQ(SettingsRecord().ReadProperty("Caption"), Value{});
+    SettingsRecord r;
+    r.WriteProperty("Text1", "home"s);
+    for (const char* key : {"Text", "Text11", "Text1 ", ""}) EXPECT_EQ(r.ReadProperty(key), Value{}) << key;
+    EXPECT_EQ(r.ReadProperty("Text1"), Value("home"s));
+}
+
+TEST(SettingsRecordContents, RoundTripsEveryKindOfValue) {
+    const SettingsRecord written = varied_record();
+    SettingsRecord restored;
+    restored.WriteProperty("stale", "from before"s);
+    ASSERT_TRUE(restored.SetContents(written.Contents()));
+    EXPECT_EQ(restored, written);
+    EXPECT_EQ(restored.ReadProperty("stale"), Value{});
+    EXPECT_EQ(restored.Contents(), written.Contents());
+}
+
+TEST(SettingsRecordContents, EmptyRecordRoundTrips) {
+    const Bytes empty = SettingsRecord().Contents();
+    SettingsRecord r = varied_record();
+    ASSERT_TRUE(r.SetContents(empty));
+    EXPECT_TRUE(r.empty());
+    EXPECT_EQ(r.Contents(), empty);
+}
+
+TEST(SettingsRecordContents, AcceptsWellFormedBytesOfTheStoredFormat) {
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* key;
+        Value expected;
+    } cases[] = {
+        {"plain text", RecordBytes(2).text("a", "x").text("b", "yz").bytes, "b", "yz"s},
+        {"four-byte UTF-8", RecordBytes(1).text("a", "\xF0\x9F\x8E\xB5").bytes, "a", "\xF0\x9F\x8E\xB5"s},
+        {"highest code point", RecordBytes(1).text("a", "\xF4\x8F\xBF\xBF").bytes, "a", "\xF4\x8F\xBF\xBF"s},
+        {"negative int16, little-endian", RecordBytes(1).key("v").u8(2).u16(0x8001).bytes, "v", std::int16_t{-32767}},
+        {"picture bytes are not text", RecordBytes(1).key("p").u8(3).u32(3).raw("\xFF\xC0\x00"s).bytes, "p",
+         Picture{{0xFF, 0xC0, 0x00}}},
+        {"explicitly empty value", RecordBytes(1).key("e").u8(0).bytes, "e", std::monostate{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsRecord r;
+        ASSERT_TRUE(r.SetContents(c.bytes));
+        EXPECT_EQ(r.ReadProperty(c.key), c.expected);
+    }
+}
+
+TEST(SettingsRecordContents, MalformedBytesLeaveTheRecordEmpty) {
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } cases[] = {
+        {"no bytes", {}},
+        {"half a count", {0x01}},
+        {"duplicate key", RecordBytes(2).text("a", "x").text("a", "y").bytes},
+        {"zero-length key", RecordBytes(1).u8(0).u8(0).bytes},
+        {"unknown kind 4", RecordBytes(1).key("a").u8(4).bytes},
+        {"unknown kind 0xFF", RecordBytes(1).key("a").u8(0xFF).bytes},
+        {"key running past the end", RecordBytes(1).u8(5).raw("ab").bytes},
+        {"text running past the end", RecordBytes(1).key("a").u8(1).u32(10).raw("abc").bytes},
+        {"picture length 0xFFFFFFFF", RecordBytes(1).key("p").u8(3).u32(0xFFFFFFFF).raw("abc").bytes},
+        {"half an int16", RecordBytes(1).key("v").u8(2).u8(7).bytes},
+        {"fewer entries than counted", RecordBytes(2).text("a", "x").bytes},
+        {"trailing byte", RecordBytes(1).text("a", "x").u8(0).bytes},
+        {"lone lead byte in text", RecordBytes(1).text("a", "ok\xC3").bytes},
+        {"stray continuation byte in text", RecordBytes(1).text("a", "\x80").bytes},
+        {"overlong encoding in text", RecordBytes(1).text("a", "\xC0\xAF").bytes},
+        {"surrogate in text", RecordBytes(1).text("a", "\xED\xA0\x80").bytes},
+        {"beyond U+10FFFF in text", RecordBytes(1).text("a", "\xF4\x90\x80\x80").bytes},
+        {"cut four-byte sequence in text", RecordBytes(1).text("a", "\xF0\x9F\x8E").bytes},
+        {"invalid UTF-8 in a key", RecordBytes(1).key("\xFF").u8(0).bytes},
+        {"valid entry then a bad one", RecordBytes(2).text("a", "x").key("b").u8(9).bytes},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsRecord r = varied_record();
+        EXPECT_FALSE(r.SetContents(c.bytes));
+        EXPECT_TRUE(r.empty());
+        EXPECT_EQ(r.ReadProperty("Caption"), Value{});
+        EXPECT_EQ(r.ReadProperty("a"), Value{});
+    }
+}
+
+}  // namespace
+}  // namespace kelvane

@@ -1,11 +1,14 @@
 #include "tests/support/display.h"
 
+#include <X11/Xlib.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +22,34 @@ void stop_xvfb() {
         kill(xvfb, SIGTERM);
         waitpid(xvfb, nullptr, 0);
     }
+    xvfb = 0;
+}
+
+bool display_answers(const std::string& name) {
+    Display* d = XOpenDisplay(name.c_str());
+    if (d) XCloseDisplay(d);
+    return d != nullptr;
+}
+
+// Starts Xvfb on display `number` and waits until it answers; false if it died.
+bool start_xvfb(int number) {
+    const std::string name = ":" + std::to_string(number);
+    xvfb = fork();
+    if (xvfb == 0) {
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int wait = 0; wait < 500; ++wait) {
+        if (waitpid(xvfb, nullptr, WNOHANG) != 0) {
+            xvfb = 0;
+            return false;
+        }
+        if (display_answers(name)) return true;
+        usleep(10000);
+    }
+    stop_xvfb();
+    return false;
 }
 
 }  // namespace
@@ -26,25 +57,24 @@ void stop_xvfb() {
 void ensure_display() {
     const char* display = std::getenv("DISPLAY");
     if (display && *display) return;
-    int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe");
-    xvfb = fork();
-    if (xvfb == 0) {
-        close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
-        _exit(127);
+    // Test programs started side by side pick their displays one at a time, each the
+    // first number that no server holds.
+    const int lock = open("/tmp/kelvane-xvfb.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock >= 0) flock(lock, LOCK_EX);
+    for (int number = 100; number < 400; ++number) {
+        const std::string name = ":" + std::to_string(number);
+        if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock") || display_answers(name))
+            continue;
+        if (start_xvfb(number)) {
+            if (lock >= 0) close(lock);
+            setenv("DISPLAY", name.c_str(), 1);
+            std::atexit(stop_xvfb);
+            return;
+        }
     }
-    close(fds[1]);
-    char number[32] = {};
-    ssize_t n = read(fds[0], number, sizeof number - 1);
-    close(fds[0]);
-    if (n <= 0) throw std::runtime_error("Xvfb did not start");
-    number[n] = 0;
-    const std::string name = ":" + std::to_string(std::atoi(number));
-    setenv("DISPLAY", name.c_str(), 1);
-    std::atexit(stop_xvfb);
+    if (lock >= 0) close(lock);
+    throw std::runtime_error("no X display: Xvfb did not start");
 }
 
 }  // namespace kelvane::test

@@ -4,20 +4,35 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <thread>
+
+extern char** environ;
 
 namespace kelvane::test {
 
-Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args) {
+Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& environment) {
     std::vector<std::string> argv_strings{program.string()};
     argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+    // Made before fork: the child of a program with threads may only call what is safe
+    // after fork until it runs the program.
+    std::vector<std::string> env_strings;
+    for (char** e = environ; *e; ++e) {
+        const char* equals = std::strchr(*e, '=');
+        const std::string name = equals ? std::string(*e, static_cast<std::size_t>(equals - *e)) : std::string(*e);
+        if (!environment.contains(name)) env_strings.emplace_back(*e);
+    }
+    for (const auto& [name, value] : environment) env_strings.push_back(name + "=" + value);
+    std::vector<char*> argv, envp;
+    for (auto& a : argv_strings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    for (auto& e : env_strings) envp.push_back(e.data());
+    envp.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
-        std::vector<char*> argv;
-        for (auto& a : argv_strings) argv.push_back(a.data());
-        argv.push_back(nullptr);
         setpgid(0, 0);  // its own group, so its helpers end with it
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
 }

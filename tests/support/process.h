@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,9 @@ namespace kelvane::test {
 
 class Process {
 public:
-    explicit Process(const std::filesystem::path& program, const std::vector<std::string>& args = {});
+    // `environment` adds variables to the ones this program has, or replaces them.
+    explicit Process(const std::filesystem::path& program, const std::vector<std::string>& args = {},
+                     const std::map<std::string, std::string>& environment = {});
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 #include <memory>
 #include <thread>
@@ -74,6 +75,26 @@ std::optional<XWindowInfo> window_info(unsigned long id) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return std::nullopt;
     return info_of(display.get(), id);
+}
+
+}  // namespace kelvane::test
+
+namespace kelvane::test {
+
+bool click(unsigned long id, int x, int y) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return false;
+    Display* d = display.get();
+    int root_x = 0, root_y = 0;
+    Window child;
+    if (!XTranslateCoordinates(d, id, DefaultRootWindow(d), x, y, &root_x, &root_y, &child)) return false;
+    XTestFakeMotionEvent(d, DefaultScreen(d), root_x, root_y, CurrentTime);
+    XSync(d, False);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XSync(d, False);
+    return true;
 }
 
 }  // namespace kelvane::test

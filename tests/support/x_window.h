@@ -20,5 +20,8 @@ struct XWindowInfo {
 std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(20));
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
+// A left click at a point of the window, in pixels from its top-left corner, made by the
+// X server as if the user clicked.
+bool click(unsigned long id, int x, int y);
 
 }  // namespace kelvane::test

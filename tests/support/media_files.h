@@ -1,0 +1,16 @@
+// Small media and image files made by the tests themselves.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "common/settings_record.h"
+
+namespace kelvane::test {
+
+// A mono 16-bit WAV file of a quiet tone.
+void write_wav(const std::filesystem::path& path, double seconds);
+// The bytes of a PNG image of the given size in one colour.
+Picture png_picture(int width, int height);
+
+}  // namespace kelvane::test
