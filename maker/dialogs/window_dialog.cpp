@@ -1,0 +1,55 @@
+#include "maker/dialogs/window_dialog.h"
+
+#include "maker/forms.h"
+#include "platform/caption.h"
+
+namespace kelvane {
+
+WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
+    set_title("Window");
+    set_border_style(1);
+    struct Field {
+        Gtk::Entry& entry;
+        const char* label;
+        const char* text;
+        const char* tip;
+    };
+    // Top to bottom: the height comes first, then the width.
+    const Field fields[] = {
+        {Text2, "Your programs Height", "6180", nullptr},
+        {Text1, "Your programs Width", "8775", nullptr},
+        {Text3, "Your programs Border", "1", "See read me for a list of border codes"},
+        {Text4, "Your programs Mouse ", "0", "see readme for a list of mouse pointer codes"},
+        {Text5, "Window state", "0", "see readme for codes and descriptions"},
+        {Text6, "Show browser Adress bar", "True", "see readme for codes and descriptions"},
+    };
+    for (std::size_t k = 0; k < std::size(fields); ++k) {
+        const Field& f = fields[k];
+        const float top = 480 + 840 * static_cast<float>(k);
+        f.entry.set_text(f.text);
+        f.entry.set_width_chars(1);
+        if (f.tip) f.entry.set_tooltip_text(f.tip);
+        labels_[k].set_text(f.label);
+        labels_[k].set_xalign(0);
+        labels_[k].set_ellipsize(Pango::ELLIPSIZE_END);
+        client().put(labels_[k], {120, top - 360, 1815, 300});
+        client().put(f.entry, {120, top, 1815, 375});
+    }
+    set_caption(Command2, "View full preview of browser");
+    client().put(Command2, {120, 5400, 1815, 495});
+    client().show_all();
+
+    Text3.signal_changed().connect(sigc::mem_fun(*this, &WindowDialog::Text3_Change));
+    signal_delete_event().connect([this](GdkEventAny*) {
+        forms_.Unload(FormId::Form3);
+        return true;
+    });
+}
+
+void WindowDialog::Form_Unload() {
+    forms_.Unload(FormId::Form1);
+    forms_.Unload(FormId::Form2);
+    forms_.Unload(FormId::frmMain);
+}
+
+}  // namespace kelvane

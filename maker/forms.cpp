@@ -1,0 +1,78 @@
+#include "maker/forms.h"
+
+#include <glibmm/main.h>
+
+#include "maker/dialogs/position_dialog.h"
+#include "maker/dialogs/window_dialog.h"
+#include "maker/mainwindow/main_window.h"
+
+namespace kelvane {
+
+Forms::Forms(std::filesystem::path folder) : folder_(std::move(folder)) {}
+
+Forms::~Forms() {
+    sweep_.disconnect();
+    closed_.clear();
+}
+
+MainWindow& Forms::Form1() {
+    if (!form1_) {
+        form1_ = std::make_unique<MainWindow>(*this);
+        form1_->Form_Load();
+    }
+    return *form1_;
+}
+
+PositionDialog& Forms::Form2() {
+    if (!form2_) form2_ = std::make_unique<PositionDialog>(*this);
+    return *form2_;
+}
+
+WindowDialog& Forms::Form3() {
+    if (!form3_) form3_ = std::make_unique<WindowDialog>(*this);
+    return *form3_;
+}
+
+Gtk::Window* Forms::window(FormId id) const {
+    switch (id) {
+    case FormId::Form1: return form1_.get();
+    case FormId::Form2: return form2_.get();
+    case FormId::Form3: return form3_.get();
+    case FormId::frmMain: break;
+    }
+    return nullptr;
+}
+
+bool Forms::loaded(FormId id) const { return window(id) != nullptr; }
+
+void Forms::Unload(FormId id) {
+    auto& unloading = unloading_[static_cast<std::size_t>(id)];
+    if (!loaded(id) || unloading) return;
+    unloading = true;
+    switch (id) {
+    case FormId::Form1: form1_->Form_Unload(); break;
+    case FormId::Form2: form2_->Form_Unload(); break;
+    case FormId::Form3: form3_->Form_Unload(); break;
+    case FormId::frmMain: break;
+    }
+    std::unique_ptr<Gtk::Window> closed;
+    switch (id) {
+    case FormId::Form1: closed = std::move(form1_); break;
+    case FormId::Form2: closed = std::move(form2_); break;
+    case FormId::Form3: closed = std::move(form3_); break;
+    case FormId::frmMain: break;
+    }
+    unloading = false;
+    if (!closed) return;
+    closed->hide();
+    closed_.push_back(std::move(closed));
+    if (!sweep_.connected())
+        sweep_ = Glib::signal_idle().connect([this] {
+            closed_.clear();
+            return false;
+        });
+    unloaded_.emit(id);
+    if (!form1_ && !form2_ && !form3_) all_unloaded_.emit();
+}
+
+}  // namespace kelvane

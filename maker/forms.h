@@ -1,0 +1,59 @@
+// The maker's windows. Each exists at most once and is created and loaded on first use,
+// also when another window only reads or writes one of its controls. Unloading the last
+// of them ends the maker.
+#pragma once
+
+#include <gtkmm/window.h>
+#include <sigc++/signal.h>
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace kelvane {
+
+class MainWindow;
+class PositionDialog;
+class WindowDialog;
+
+enum class FormId { Form1, Form2, Form3, frmMain };
+
+class Forms {
+public:
+    // `folder` holds the template browser.dat and receives the created programs.
+    explicit Forms(std::filesystem::path folder);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    MainWindow& Form1();
+    PositionDialog& Form2();
+    WindowDialog& Form3();
+
+    bool loaded(FormId id) const;
+    // Runs the window's unload handler, then closes and destroys it. A window that is not
+    // loaded, or is already being unloaded, is left alone.
+    void Unload(FormId id);
+
+    const std::filesystem::path& folder() const { return folder_; }
+
+    sigc::signal<void(FormId)>& signal_unloaded() { return unloaded_; }
+    sigc::signal<void()>& signal_all_unloaded() { return all_unloaded_; }
+
+private:
+    Gtk::Window* window(FormId id) const;
+
+    std::filesystem::path folder_;
+    std::unique_ptr<MainWindow> form1_;
+    std::unique_ptr<PositionDialog> form2_;
+    std::unique_ptr<WindowDialog> form3_;
+    std::array<bool, 4> unloading_{};
+    // Windows closed from inside their own handlers, destroyed once those have returned.
+    std::vector<std::unique_ptr<Gtk::Window>> closed_;
+    sigc::connection sweep_;
+    sigc::signal<void(FormId)> unloaded_;
+    sigc::signal<void()> all_unloaded_;
+};
+
+}  // namespace kelvane

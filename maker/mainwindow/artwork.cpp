@@ -1,0 +1,72 @@
+#include "maker/mainwindow/artwork.h"
+
+#include <cairomm/context.h>
+#include <cairomm/surface.h>
+#include <gdkmm/general.h>
+
+#include <cmath>
+
+namespace kelvane {
+namespace {
+
+Glib::RefPtr<Gdk::Pixbuf> to_pixbuf(const Cairo::RefPtr<Cairo::ImageSurface>& surface) {
+    return Gdk::Pixbuf::create(surface, 0, 0, surface->get_width(), surface->get_height());
+}
+
+void rounded_rectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double y, double w, double h, double r) {
+    cr->begin_new_sub_path();
+    cr->arc(x + w - r, y + r, r, -M_PI / 2, 0);
+    cr->arc(x + w - r, y + h - r, r, 0, M_PI / 2);
+    cr->arc(x + r, y + h - r, r, M_PI / 2, M_PI);
+    cr->arc(x + r, y + r, r, M_PI, 3 * M_PI / 2);
+    cr->close_path();
+}
+
+}  // namespace
+
+Glib::RefPtr<Gdk::Pixbuf> banner_picture() {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, 599, 400);
+    auto cr = Cairo::Context::create(surface);
+    auto sky = Cairo::LinearGradient::create(0, 0, 0, 120);
+    sky->add_color_stop_rgb(0, 0.16, 0.29, 0.55);
+    sky->add_color_stop_rgb(1, 0.33, 0.55, 0.80);
+    cr->set_source(sky);
+    cr->paint();
+    cr->rectangle(0, 118, 599, 282);
+    cr->set_source_rgb(0xDF / 255.0, 0xDB / 255.0, 0xDB / 255.0);
+    cr->fill();
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD);
+    cr->set_font_size(46);
+    cr->move_to(24, 64);
+    cr->set_source_rgb(1, 1, 1);
+    cr->show_text("Kelvane");
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_NORMAL);
+    cr->set_font_size(16);
+    cr->move_to(26, 96);
+    cr->set_source_rgba(1, 1, 1, 0.85);
+    cr->show_text("Make a web browser of your own");
+    return to_pixbuf(surface);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> maker_icon() {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 64, 64);
+    auto cr = Cairo::Context::create(surface);
+    rounded_rectangle(cr, 2, 2, 60, 60, 12);
+    cr->set_source_rgb(0.20, 0.40, 0.70);
+    cr->fill();
+    cr->arc(32, 32, 18, 0, 2 * M_PI);
+    cr->set_source_rgb(1, 1, 1);
+    cr->set_line_width(5);
+    cr->stroke();
+    cr->move_to(14, 32);
+    cr->line_to(50, 32);
+    cr->move_to(32, 14);
+    cr->curve_to(22, 24, 22, 40, 32, 50);
+    cr->move_to(32, 14);
+    cr->curve_to(42, 24, 42, 40, 32, 50);
+    cr->set_line_width(3);
+    cr->stroke();
+    return to_pixbuf(surface);
+}
+
+}  // namespace kelvane

@@ -1,0 +1,188 @@
+#include "maker/mainwindow/main_window.h"
+
+#include <glibmm/convert.h>
+
+#include <ctime>
+
+#include "maker/compiler/compiler.h"
+#include "maker/dialogs/position_dialog.h"
+#include "maker/dialogs/window_dialog.h"
+#include "maker/forms.h"
+#include "maker/mainwindow/artwork.h"
+#include "platform/caption.h"
+#include "platform/colors.h"
+#include "platform/message_box.h"
+
+namespace kelvane {
+namespace {
+
+constexpr std::int32_t kBackColor = 0x00DBDBDF;
+constexpr float kRows[] = {240, 720, 1200, 1680};
+constexpr float kColumns[] = {120, 2040, 4080, 6480};
+constexpr const char* kPlaceholderSong = "http://www.example.com/song.mp3";
+constexpr const char* kPreviewHome = "www.duckduckgo.com";
+
+TwipsRect cell(int row, int column, float width = 1815, float height = 375) {
+    return {kColumns[column - 1], kRows[row - 1], width, height};
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Forms& forms) : Form(8910, 9345), forms_(forms) {
+    set_title(kCaption);
+    set_border_style(1);
+    set_back_color(kBackColor);
+    set_picture(banner_picture());
+    set_icon(maker_icon());
+    lay_out_settings();
+    lay_out_preview();
+    Timer4.signal_Timer().connect(sigc::mem_fun(*this, &MainWindow::Timer4_Timer));
+    signal_delete_event().connect([this](GdkEventAny*) {
+        forms_.Unload(FormId::Form1);
+        return true;
+    });
+}
+
+void MainWindow::lay_out_settings() {
+    struct Field {
+        Gtk::Entry& entry;
+        const char* text;
+        const char* tip;
+        TwipsRect rect;
+    };
+    const Field fields[] = {
+        {Text2, "Program Name", "Enter Programs Name Here", cell(1, 1)},
+        {Text4, "Home Page Url", "Change the default website which the browser shows", cell(1, 2)},
+        {txtExeFile, "programname.exe", "The Name of the .exe file", cell(1, 4, 2175, 315)},
+        {Text3, "Browse Button Name", "Name of the go / browse Button", cell(2, 1)},
+        {Text5, kNoColour, "Change Your Programs Background Color", cell(2, 2)},
+        {Text6, "Back Button Name", "Name of the Back button", cell(3, 1)},
+        {Text7, "Refresh Button Name", "Name of the Refresh button", cell(3, 2)},
+        {Text8, kPlaceholderSong, "Url for the song playing in ur webbrowser if enabled", cell(4, 1, 3735)},
+    };
+    struct Command {
+        Gtk::Button& button;
+        const char* caption;
+        const char* tip;
+        TwipsRect rect;
+    };
+    const Command commands[] = {
+        {Command6, "Color Chooser", "Allows you to pick from a wide variety of colors for your program!", cell(1, 3, 2295)},
+        {Command5, "Icon Chooser", "Change Programs Icon", cell(2, 3, 2295)},
+        {Command8, "Background Chooser", "Choose a background picture for your program", cell(3, 3, 2295)},
+        {Command2, "Compile Program", "Compile Your webbrowser", cell(3, 4, 2175)},
+        {Command7, "Contact Me", "Contact Me", cell(4, 3, 2295)},
+    };
+    Placement& area = Frame2.area();
+    for (const Field& f : fields) {
+        f.entry.set_text(f.text);
+        f.entry.set_tooltip_text(f.tip);
+        f.entry.set_width_chars(1);
+        area.put(f.entry, f.rect);
+    }
+    for (const Command& c : commands) {
+        set_caption(c.button, c.caption);
+        c.button.set_tooltip_text(c.tip);
+        kelvane::set_back_color(c.button, kBackColor);
+        area.put(c.button, c.rect);
+    }
+    Label1.set_text("Color Preview");
+    Label1.set_tooltip_text("Preview of chosen color");
+    area.put(Label1, cell(2, 4, 2175));
+    set_caption(Check1, "Enable .mp3 in program");
+    Check1.set_tooltip_text(
+        "Will add a media player to your webbrowser u can customize the song to play on the left hand side");
+    area.put(Check1, cell(4, 4, 2175));
+    area.show_all();
+    client().put(Frame2, {120, 1800, 8775, 2175});
+    Frame2.show();
+
+    Command2.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command2_Click));
+    // Captions and the home page follow their fields at every keystroke.
+    Text3.signal_changed().connect([this] { set_caption(Command1, Text3.get_text()); });
+    Text6.signal_changed().connect([this] { set_caption(Command3, Text6.get_text()); });
+    Text7.signal_changed().connect([this] { set_caption(Command4, Text7.get_text()); });
+    Text4.signal_changed().connect([this] { Text1.set_text(Text4.get_text()); });
+}
+
+void MainWindow::lay_out_preview() {
+    Placement& area = Frame1.area();
+    Text1.set_text(kPreviewHome);
+    Text1.set_width_chars(1);
+    set_caption(Command1, "Browse");
+    set_caption(Command3, "Back");
+    set_caption(Command4, "Refresh");
+    for (Control c : {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1})
+        area.put(preview_control(c), design_rect(c));
+
+    Label2.set_text("Your Programs Background preview [ not actual size ]");
+    Image2.set_tooltip_text("Preview");
+    set_caption(Command9, "Go Back");
+    Command9.set_tooltip_text("Go Back");
+    Frame3.area().put(Label2, {1800, 240, 5655, 375});
+    Frame3.area().put(Image2, {120, 720, 8535, 3615});
+    Frame3.area().put(Command9, {3240, 4800, 2295, 375});
+    Frame3.area().show_all();
+    area.put(Frame3, {0, 0, 8775, 5295});
+    area.show_all();
+    Frame3.hide();
+    client().put(Frame1, {120, 3960, 8775, 5295});
+    Frame1.show();
+
+    Command1.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command1_Click));
+    Command3.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command3_Click));
+    Command4.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command4_Click));
+    Command9.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command9_Click));
+}
+
+Gtk::Widget& MainWindow::preview_control(Control control) {
+    switch (control) {
+    case Control::Text1: return Text1;
+    case Control::Command1: return Command1;
+    case Control::Command2: return Command3;  // the preview's back button
+    case Control::Command3: return Command4;  // the preview's refresh button
+    case Control::WebBrowser1: break;
+    }
+    return WebBrowser1.widget();
+}
+
+void MainWindow::Form_Load() {
+    forms_.Form2().show();
+    forms_.Form3().show();
+    WebBrowser1.Navigate(Text1.get_text());
+}
+
+void MainWindow::Form_Unload() {
+    forms_.Unload(FormId::Form2);
+    forms_.Unload(FormId::Form3);
+    forms_.Unload(FormId::frmMain);
+}
+
+void MainWindow::Command1_Click() { WebBrowser1.Navigate(Text1.get_text()); }
+
+void MainWindow::Command2_Click() {
+    if (Text5.get_text() == kNoColour) {
+        MsgBox("Please select a program color");
+        return;
+    }
+    const CompileResult result = compile_program(gather_settings(forms_), forms_.folder(), txtExeFile.get_text());
+    if (result.error.empty())
+        MsgBox("Program Created and can be Found Here " + forms_.folder().string(), vbInformation, "Kelvane");
+    else
+        MsgBox("There was an error during compilation\r\n\r\n" + result.error, vbCritical, "Error");
+}
+
+void MainWindow::Command3_Click() { WebBrowser1.GoBack(); }
+
+void MainWindow::Command4_Click() { WebBrowser1.Refresh(); }
+
+void MainWindow::Command9_Click() { Frame3.hide(); }
+
+void MainWindow::Timer4_Timer() {
+    char time[64] = {};
+    const std::time_t now = std::time(nullptr);
+    std::strftime(time, sizeof time, "%X", std::localtime(&now));
+    set_title(Glib::ustring("Kelvane V 5.0 - The time is ") + Glib::locale_to_utf8(time));
+}
+
+}  // namespace kelvane

@@ -1,0 +1,73 @@
+// The maker's main window Form1: the settings of the browser being made, and a live
+// preview of its top bar and web view.
+#pragma once
+
+#include <gtkmm/button.h>
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/label.h>
+
+#include "browserwindow/layout.h"
+#include "browserwindow/media_player.h"
+#include "browserwindow/web_view.h"
+#include "platform/form.h"
+#include "platform/image_control.h"
+#include "platform/panel.h"
+#include "platform/timer.h"
+
+namespace kelvane {
+
+class Forms;
+
+class MainWindow : public Form {
+public:
+    explicit MainWindow(Forms& forms);
+
+    static constexpr const char* kCaption = "Kelvane V 5.2";
+    static constexpr const char* kNoColour = "Programs Color";
+
+    // The preview control that shows a control of the browser being made.
+    Gtk::Widget& preview_control(Control control);
+
+    void Form_Load();
+    void Form_Unload();
+
+    // Settings panel.
+    Panel Frame2;
+    Gtk::Entry Text2, Text3, Text4, Text5, Text6, Text7, Text8, txtExeFile;
+    Gtk::Button Command2, Command5, Command6, Command7, Command8;
+    Gtk::Label Label1;
+    Gtk::CheckButton Check1;
+
+    // Live preview.
+    Panel Frame1;
+    Gtk::Entry Text1;
+    Gtk::Button Command1, Command3, Command4;
+    WebView WebBrowser1;
+    Panel Frame3;  // background preview, over the live preview
+    Gtk::Label Label2;
+    ImageControl Image2{true};
+    Gtk::Button Command9;
+
+    // Held values and background work.
+    ImageControl Image1;  // the chosen icon, never shown
+    MediaPlayer WindowsMediaPlayer1;
+    Timer Timer3{100};  // song preview
+    Glib::ustring Text9 = "1";  // song preview tick counter
+    Timer Timer4{100};  // title clock
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command9_Click();
+    void Timer4_Timer();
+
+private:
+    void lay_out_settings();
+    void lay_out_preview();
+
+    Forms& forms_;
+};
+
+}  // namespace kelvane
