@@ -56,8 +56,17 @@ const std::map<std::string_view, Source>& sources() {
 
 std::string describe(int error) { return std::strerror(error); }
 
-// Copies the whole of `from` to `to`; 0 or the errno of the failure.
+// Copies the whole of `from` to `to`, inside the kernel where it can; 0 or the errno of
+// the failure.
 int copy_all(int from, int to) {
+    for (;;) {
+        ssize_t n = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (n > 0) continue;
+        if (n == 0) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return errno;
+        break;  // not between these two files: copy through a buffer from where it stopped
+    }
     char buffer[1 << 16];
     for (;;) {
         ssize_t n = ::read(from, buffer, sizeof buffer);
@@ -93,10 +102,14 @@ private:
     int fd_;
 };
 
+// What the user's programs are usually made with: everything the umask allows.
 mode_t new_program_mode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0777 & ~mask;
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return 0777 & ~mask;
+    }();
+    return mode;
 }
 
 }  // namespace
@@ -123,9 +136,6 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
     const std::filesystem::path target = folder / file_name;
     FileDescriptor source(::open(template_path.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) return {template_path.string() + ": " + describe(errno)};
-    struct stat target_status {};
-    if (::stat(target.c_str(), &target_status) == 0 && S_ISDIR(target_status.st_mode))
-        return {target.string() + ": " + describe(EISDIR)};
 
     std::string temporary = (folder / ("." + file_name + ".XXXXXX")).string();
     FileDescriptor output(::mkstemp(temporary.data()));
@@ -139,6 +149,7 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
     }
     if (!error && ::fchmod(output.get(), new_program_mode()) != 0) error = errno;
     if (!error) error = output.close();
+    // A folder of that name makes the rename fail, and stays as it was.
     if (!error && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error) {
         ::unlink(temporary.c_str());

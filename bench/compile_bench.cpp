@@ -1,0 +1,82 @@
+// Times the Compile action against a plain copy of the template, in one run, and the
+// maker's start-up to its main window.
+//
+//   compile_bench [runs]        (default 200)
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "maker/compiler/compiler.h"
+#include "tests/support/created_program.h"
+#include "tests/support/display.h"
+#include "tests/support/process.h"
+#include "tests/support/x_window.h"
+
+using namespace kelvane;
+using namespace kelvane::test;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+template <typename F>
+double time_ms(F&& f) {
+    const auto start = Clock::now();
+    f();
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int runs = argc > 1 ? std::atoi(argv[1]) : 200;
+    TempDir folder;
+    std::filesystem::copy_file(template_path(), folder / "browser.dat");
+    SettingsRecord record = default_record();
+    std::printf("template: %ju bytes, record: %zu bytes, %d runs each\n",
+                static_cast<std::uintmax_t>(std::filesystem::file_size(folder / "browser.dat")),
+                record.Contents().size(), runs);
+
+    // Compiling under a new name, and again over an earlier program. The two alternate, so
+    // the machine's moods fall on both alike.
+    for (const bool replace : {false, true}) {
+        std::vector<double> compile, copy;
+        for (int i = 0; i < runs; ++i) {
+            const std::string name = replace ? "program" : "program" + std::to_string(i);
+            compile.push_back(time_ms([&] {
+                if (!compile_program(record, folder.path(), name + ".exe").error.empty()) std::abort();
+            }));
+            copy.push_back(time_ms([&] {
+                std::filesystem::copy_file(folder / "browser.dat", folder / (name + ".copy"),
+                                           std::filesystem::copy_options::overwrite_existing);
+            }));
+        }
+        const double c = median(compile), p = median(copy);
+        std::printf("%s\n  compile     median %.3f ms\n  plain copy  median %.3f ms\n  ratio       %.2f (target at most 1.3): %s\n",
+                    replace ? "over an earlier program:" : "under a new name:", c, p, c / p, c / p <= 1.3 ? "met" : "NOT met");
+    }
+
+    // The maker from start to its main window on the screen.
+    ensure_display();
+    const auto maker = std::filesystem::path(KELVANE_MAKER_PATH);
+    std::vector<double> startup;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = Clock::now();
+        Process process(maker);
+        auto window = find_window(process.pid());
+        if (!window) {
+            std::printf("the maker's window did not show\n");
+            return 1;
+        }
+        startup.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::printf("maker start to main window: median %.0f ms over %zu starts\n", median(startup), startup.size());
+    return 0;
+}
