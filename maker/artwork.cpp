@@ -1,4 +1,4 @@
-#include "maker/mainwindow/artwork.h"
+#include "maker/artwork.h"
 
 #include <cairomm/context.h>
 #include <cairomm/surface.h>
@@ -22,7 +22,59 @@ void rounded_rectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double
     cr->close_path();
 }
 
+void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const char* title, const char* subtitle) {
+    rounded_rectangle(cr, 96, y, 217, 49, 10);
+    auto face = Cairo::LinearGradient::create(0, y, 0, y + 49);
+    face->add_color_stop_rgb(0, 1, 1, 1);
+    face->add_color_stop_rgb(1, 0.86, 0.90, 0.96);
+    cr->set_source(face);
+    cr->fill_preserve();
+    cr->set_source_rgb(0.20, 0.40, 0.70);
+    cr->set_line_width(2);
+    cr->stroke();
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD);
+    cr->set_font_size(16);
+    Cairo::TextExtents extents;
+    cr->get_text_extents(title, extents);
+    cr->move_to(96 + (217 - extents.width) / 2 - extents.x_bearing, y + 22);
+    cr->set_source_rgb(0.12, 0.23, 0.45);
+    cr->show_text(title);
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_NORMAL);
+    cr->set_font_size(11);
+    cr->get_text_extents(subtitle, extents);
+    cr->move_to(96 + (217 - extents.width) / 2 - extents.x_bearing, y + 39);
+    cr->set_source_rgb(0.35, 0.40, 0.50);
+    cr->show_text(subtitle);
+}
+
 }  // namespace
+
+Glib::RefPtr<Gdk::Pixbuf> start_menu_picture() {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, 400, 300);
+    auto cr = Cairo::Context::create(surface);
+    auto sky = Cairo::LinearGradient::create(0, 0, 0, 300);
+    sky->add_color_stop_rgb(0, 0.16, 0.29, 0.55);
+    sky->add_color_stop_rgb(1, 0.40, 0.62, 0.86);
+    cr->set_source(sky);
+    cr->paint();
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD);
+    cr->set_font_size(34);
+    Cairo::TextExtents extents;
+    cr->get_text_extents("Kelvane", extents);
+    cr->move_to((400 - extents.width) / 2 - extents.x_bearing, 46);
+    cr->set_source_rgb(1, 1, 1);
+    cr->show_text("Kelvane");
+    picture_button(cr, 64, "Create a browser", "Start making your own");
+    picture_button(cr, 144, "Program options", "Preview length, clock, feedback");
+    cr->select_font_face("Sans", Cairo::FONT_SLANT_ITALIC, Cairo::FONT_WEIGHT_NORMAL);
+    cr->set_font_size(11);
+    const char* credit = "Made by the Kelvane team";
+    cr->get_text_extents(credit, extents);
+    cr->move_to((400 - extents.width) / 2 - extents.x_bearing, 284);
+    cr->set_source_rgba(1, 1, 1, 0.85);
+    cr->show_text(credit);
+    return to_pixbuf(surface);
+}
 
 Glib::RefPtr<Gdk::Pixbuf> banner_picture() {
     auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, 599, 400);

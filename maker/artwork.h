@@ -1,5 +1,5 @@
 // The maker's own pictures, drawn rather than shipped: the banner across the top of the
-// main window and the window icon.
+// main window, the window icon and the start menu with its two picture buttons.
 #pragma once
 
 #include <gdkmm/pixbuf.h>
@@ -8,5 +8,7 @@ namespace kelvane {
 
 Glib::RefPtr<Gdk::Pixbuf> banner_picture();
 Glib::RefPtr<Gdk::Pixbuf> maker_icon();
+// 400 by 300 pixels; the buttons stand at 96,64 and 96,144, each 217 by 49.
+Glib::RefPtr<Gdk::Pixbuf> start_menu_picture();
 
 }  // namespace kelvane

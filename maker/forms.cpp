@@ -3,6 +3,7 @@
 #include <glibmm/main.h>
 
 #include "maker/dialogs/position_dialog.h"
+#include "maker/dialogs/start_menu.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/mainwindow/main_window.h"
 
@@ -33,11 +34,17 @@ WindowDialog& Forms::Form3() {
     return *form3_;
 }
 
+StartMenu& Forms::frmSplash() {
+    if (!splash_) splash_ = std::make_unique<StartMenu>(*this);
+    return *splash_;
+}
+
 Gtk::Window* Forms::window(FormId id) const {
     switch (id) {
     case FormId::Form1: return form1_.get();
     case FormId::Form2: return form2_.get();
     case FormId::Form3: return form3_.get();
+    case FormId::frmSplash: return splash_.get();
     case FormId::frmMain: break;
     }
     return nullptr;
@@ -53,6 +60,7 @@ void Forms::Unload(FormId id) {
     case FormId::Form1: form1_->Form_Unload(); break;
     case FormId::Form2: form2_->Form_Unload(); break;
     case FormId::Form3: form3_->Form_Unload(); break;
+    case FormId::frmSplash:
     case FormId::frmMain: break;
     }
     std::unique_ptr<Gtk::Window> closed;
@@ -60,6 +68,7 @@ void Forms::Unload(FormId id) {
     case FormId::Form1: closed = std::move(form1_); break;
     case FormId::Form2: closed = std::move(form2_); break;
     case FormId::Form3: closed = std::move(form3_); break;
+    case FormId::frmSplash: closed = std::move(splash_); break;
     case FormId::frmMain: break;
     }
     unloading = false;
@@ -72,7 +81,7 @@ void Forms::Unload(FormId id) {
             return false;
         });
     unloaded_.emit(id);
-    if (!form1_ && !form2_ && !form3_) all_unloaded_.emit();
+    if (!form1_ && !form2_ && !form3_ && !splash_) all_unloaded_.emit();
 }
 
 }  // namespace kelvane

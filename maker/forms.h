@@ -16,8 +16,9 @@ namespace kelvane {
 class MainWindow;
 class PositionDialog;
 class WindowDialog;
+class StartMenu;
 
-enum class FormId { Form1, Form2, Form3, frmMain };
+enum class FormId { Form1, Form2, Form3, frmMain, frmSplash };
 
 class Forms {
 public:
@@ -30,6 +31,7 @@ public:
     MainWindow& Form1();
     PositionDialog& Form2();
     WindowDialog& Form3();
+    StartMenu& frmSplash();
 
     bool loaded(FormId id) const;
     // Runs the window's unload handler, then closes and destroys it. A window that is not
@@ -48,7 +50,8 @@ private:
     std::unique_ptr<MainWindow> form1_;
     std::unique_ptr<PositionDialog> form2_;
     std::unique_ptr<WindowDialog> form3_;
-    std::array<bool, 4> unloading_{};
+    std::unique_ptr<StartMenu> splash_;
+    std::array<bool, 5> unloading_{};
     // Windows closed from inside their own handlers, destroyed once those have returned.
     std::vector<std::unique_ptr<Gtk::Window>> closed_;
     sigc::connection sweep_;

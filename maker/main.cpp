@@ -2,7 +2,7 @@
 #include <gtkmm/application.h>
 
 #include "maker/forms.h"
-#include "maker/mainwindow/main_window.h"
+#include "maker/dialogs/start_menu.h"
 #include "platform/application.h"
 #include "platform/message_box.h"
 
@@ -13,7 +13,7 @@ int main() {
     forms.signal_all_unloaded().connect([&] { app->release(); });
     app->signal_activate().connect([&] {
         app->hold();  // the maker runs until its windows are unloaded
-        forms.Form1().show();
+        forms.frmSplash().show();
     });
     return app->run();
 }

@@ -1,6 +1,9 @@
 #include "platform/form.h"
 
 #include <gdkmm/cursor.h>
+#include <gdkmm/screen.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/stylecontext.h>
 
 #include <array>
 #include <cmath>
@@ -44,10 +47,23 @@ const Pointer* find_pointer(int code) {
     return nullptr;
 }
 
+// The layouts are measured for a small dialog font, and panels cover what lies behind.
+void install_form_style() {
+    static bool installed = false;
+    auto screen = Gdk::Screen::get_default();
+    if (installed || !screen) return;
+    installed = true;
+    auto css = Gtk::CssProvider::create();
+    css->load_from_data(".kelvane-form { font-size: 8pt; } .kelvane-panel { background-color: @theme_bg_color; }");
+    Gtk::StyleContext::add_provider_for_screen(screen, css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 }  // namespace
 
 Form::Form(float client_width_twips, float client_height_twips)
     : width_(client_width_twips), height_(client_height_twips) {
+    install_form_style();
+    get_style_context()->add_class("kelvane-form");
     add(client_);
     client_.show();
     apply_size();

@@ -11,7 +11,7 @@ namespace kelvane {
 
 class Panel : public Gtk::EventBox {
 public:
-    Panel();
+    explicit Panel(const Glib::ustring& caption = {});
     Placement& area() { return area_; }
 
 private:

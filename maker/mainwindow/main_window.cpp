@@ -8,9 +8,11 @@
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
-#include "maker/mainwindow/artwork.h"
+#include "maker/artwork.h"
 #include "platform/caption.h"
 #include "platform/colors.h"
+#include "platform/picture.h"
+#include "common/conversions.h"
 #include "platform/message_box.h"
 
 namespace kelvane {
@@ -36,6 +38,7 @@ MainWindow::MainWindow(Forms& forms) : Form(8910, 9345), forms_(forms) {
     set_icon(maker_icon());
     lay_out_settings();
     lay_out_preview();
+    Timer3.signal_Timer().connect(sigc::mem_fun(*this, &MainWindow::Timer3_Timer));
     Timer4.signal_Timer().connect(sigc::mem_fun(*this, &MainWindow::Timer4_Timer));
     signal_delete_event().connect([this](GdkEventAny*) {
         forms_.Unload(FormId::Form1);
@@ -98,6 +101,11 @@ void MainWindow::lay_out_settings() {
     Frame2.show();
 
     Command2.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command2_Click));
+    Command5.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command5_Click));
+    Command6.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command6_Click));
+    Command7.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command7_Click));
+    Command8.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command8_Click));
+    Check1.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Check1_Click));
     // Captions and the home page follow their fields at every keystroke.
     Text3.signal_changed().connect([this] { set_caption(Command1, Text3.get_text()); });
     Text6.signal_changed().connect([this] { set_caption(Command3, Text6.get_text()); });
@@ -176,7 +184,54 @@ void MainWindow::Command3_Click() { WebBrowser1.GoBack(); }
 
 void MainWindow::Command4_Click() { WebBrowser1.Refresh(); }
 
+void MainWindow::Command5_Click() {
+    CommonDialog1.CancelError = true;
+    if (!CommonDialog1.ShowOpen()) return;
+    const Picture picture = load_picture_file(CommonDialog1.FileName);
+    if (picture.empty() || !Image1.set_Picture(picture)) return;
+    set_icon(Image1.pixbuf());
+    MsgBox("A preview of your icon has been added to this program and can be seen beside the title");
+}
+
+void MainWindow::Command6_Click() {
+    // A cancelled dialog leaves its last colour, black the first time, and that is taken.
+    CommonDialog1.ShowColor();
+    Text5.set_text(std::to_string(CommonDialog1.Color));
+    kelvane::set_back_color(Label1, CommonDialog1.Color);
+}
+
+void MainWindow::Command7_Click() {
+    MsgBox("Kelvane is made by a small team who would love to hear from you. "
+           "E-mail: hello@kelvane.example   Matrix: @kelvane:kelvane.example");
+}
+
+void MainWindow::Command8_Click() {
+    CommonDialog2.CancelError = true;
+    if (!CommonDialog2.ShowOpen()) return;
+    const Picture picture = load_picture_file(CommonDialog2.FileName);
+    if (picture.empty() || !Image2.set_Picture(picture)) return;
+    Frame3.show();
+}
+
 void MainWindow::Command9_Click() { Frame3.hide(); }
+
+void MainWindow::Check1_Click() {
+    // Checking or unchecking, a click plays the address for a while.
+    MsgBox(kSongPreviewMessage);
+    Text9 = "1";
+    WindowsMediaPlayer1.set_URL(Text8.get_text());
+    Timer3.set_Enabled(true);
+}
+
+void MainWindow::Timer3_Timer() {
+    const auto count = to_code(Value(Text9.raw()));
+    if (!count) return;
+    Text9 = std::to_string(*count + 1);
+    if (Text9 == std::to_string(kSongPreviewEnd)) {
+        Timer3.set_Enabled(false);
+        WindowsMediaPlayer1.set_URL("");
+    }
+}
 
 void MainWindow::Timer4_Timer() {
     char time[64] = {};

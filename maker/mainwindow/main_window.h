@@ -10,6 +10,7 @@
 #include "browserwindow/layout.h"
 #include "browserwindow/media_player.h"
 #include "browserwindow/web_view.h"
+#include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/image_control.h"
 #include "platform/panel.h"
@@ -25,6 +26,11 @@ public:
 
     static constexpr const char* kCaption = "Kelvane V 5.2";
     static constexpr const char* kNoColour = "Programs Color";
+    static constexpr const char* kSongPreviewMessage =
+        "Your Created program will now play the song / radio stream u inputted you will now hear a preview of ur "
+        "song if u dont hear anything after several seconds please make sure the url is correct the song will stop "
+        "playing by its self after a few seconds";
+    static constexpr int kSongPreviewEnd = 180;  // the counter value that ends a preview
 
     // The preview control that shows a control of the browser being made.
     Gtk::Widget& preview_control(Control control);
@@ -51,6 +57,7 @@ public:
 
     // Held values and background work.
     ImageControl Image1;  // the chosen icon, never shown
+    CommonDialog CommonDialog1, CommonDialog2;
     MediaPlayer WindowsMediaPlayer1;
     Timer Timer3{100};  // song preview
     Glib::ustring Text9 = "1";  // song preview tick counter
@@ -60,7 +67,13 @@ public:
     void Command2_Click();
     void Command3_Click();
     void Command4_Click();
+    void Command5_Click();  // icon chooser
+    void Command6_Click();  // colour chooser
+    void Command7_Click();  // contact
+    void Command8_Click();  // background chooser
     void Command9_Click();
+    void Check1_Click();    // song preview
+    void Timer3_Timer();
     void Timer4_Timer();
 
 private:

@@ -36,7 +36,9 @@ bool start_xvfb(int number) {
     const std::string name = ":" + std::to_string(number);
     xvfb = fork();
     if (xvfb == 0) {
-        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        // -noreset: the server would otherwise reset, refusing connections for a moment,
+        // when the check below disconnects as its last client.
+        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -57,11 +59,12 @@ bool start_xvfb(int number) {
 void ensure_display() {
     const char* display = std::getenv("DISPLAY");
     if (display && *display) return;
-    // Test programs started side by side pick their displays one at a time, each the
-    // first number that no server holds.
+    // Test programs started side by side pick their displays one at a time, each from a
+    // number of its own, taking the first that no server holds.
     const int lock = open("/tmp/kelvane-xvfb.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (lock >= 0) flock(lock, LOCK_EX);
-    for (int number = 100; number < 400; ++number) {
+    const int first = 1000 + static_cast<int>(getpid() % 20000);
+    for (int number = first; number < first + 100; ++number) {
         const std::string name = ":" + std::to_string(number);
         if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
             std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock") || display_answers(name))

@@ -35,9 +35,9 @@ void write_wav(const std::filesystem::path& path, double seconds) {
         put(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(1000 * std::sin(i * 2 * M_PI * 440 / rate))), 2);
 }
 
-Picture png_picture(int width, int height) {
+Picture png_picture(int width, int height, std::uint32_t rgba) {
     auto pixbuf = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, width, height);
-    pixbuf->fill(0x3366ccff);
+    pixbuf->fill(rgba);
     gchar* buffer = nullptr;
     gsize size = 0;
     pixbuf->save_to_buffer(buffer, size, "png");

@@ -2,6 +2,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 #include <memory>
@@ -95,6 +97,76 @@ bool click(unsigned long id, int x, int y) {
     XTestFakeButtonEvent(d, 1, False, CurrentTime);
     XSync(d, False);
     return true;
+}
+
+}  // namespace kelvane::test
+
+namespace kelvane::test {
+
+std::pair<int, int> window_icon_size(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return {0, 0};
+    Display* d = display.get();
+    Atom atom = XInternAtom(d, "_NET_WM_ICON", False), type;
+    int format;
+    unsigned long count = 0, after;
+    unsigned char* data = nullptr;
+    std::pair<int, int> largest{0, 0};
+    if (XGetWindowProperty(d, id, atom, 0, 1 << 22, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success && data) {
+        // Icons follow each other as width, height, then width * height pixels.
+        const long* values = reinterpret_cast<long*>(data);
+        for (unsigned long i = 0; i + 2 <= count;) {
+            const long w = values[i], h = values[i + 1];
+            if (w <= 0 || h <= 0) break;
+            if (w * h > largest.first * largest.second) largest = {static_cast<int>(w), static_cast<int>(h)};
+            i += 2 + static_cast<unsigned long>(w * h);
+        }
+    }
+    if (data) XFree(data);
+    return largest;
+}
+
+std::optional<unsigned long> pixel(unsigned long id, int x, int y) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    XImage* image = XGetImage(display.get(), id, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return std::nullopt;
+    const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
+    XDestroyImage(image);
+    return value;
+}
+
+BellWatcher::BellWatcher() : display_(XOpenDisplay(nullptr)) {
+    Display* d = static_cast<Display*>(display_);
+    if (!d) return;
+    int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
+    XkbQueryExtension(d, &opcode, &event_base_, &error, &major, &minor);
+    XkbSelectEvents(d, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+    XSync(d, False);
+}
+
+BellWatcher::~BellWatcher() {
+    if (display_) XCloseDisplay(static_cast<Display*>(display_));
+}
+
+int BellWatcher::count(std::chrono::milliseconds wait) {
+    Display* d = static_cast<Display*>(display_);
+    if (!d) return 0;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    do {
+        XSync(d, False);
+        while (XPending(d)) {
+            XEvent event;
+            XNextEvent(d, &event);
+            if (event.type == event_base_ + XkbEventCode &&
+                reinterpret_cast<XkbAnyEvent*>(&event)->xkb_type == XkbBellNotify)
+                ++rung_;
+        }
+        if (rung_ > 0) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return rung_;
 }
 
 }  // namespace kelvane::test

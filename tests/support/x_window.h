@@ -6,6 +6,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace kelvane::test {
 
@@ -23,5 +24,25 @@ std::optional<XWindowInfo> window_info(unsigned long id);
 // A left click at a point of the window, in pixels from its top-left corner, made by the
 // X server as if the user clicked.
 bool click(unsigned long id, int x, int y);
+// The size of the largest icon the window offers the desktop (none: 0 by 0).
+std::pair<int, int> window_icon_size(unsigned long id);
+// The colour shown at a point of the window, as 0xRRGGBB.
+std::optional<unsigned long> pixel(unsigned long id, int x, int y);
+
+// Counts the bells rung on the display from the moment it is made.
+class BellWatcher {
+public:
+    BellWatcher();
+    ~BellWatcher();
+    BellWatcher(const BellWatcher&) = delete;
+    BellWatcher& operator=(const BellWatcher&) = delete;
+    // The bells rung so far, waiting up to the given time for the first one.
+    int count(std::chrono::milliseconds wait = std::chrono::milliseconds(500));
+
+private:
+    void* display_;
+    int event_base_ = 0;
+    int rung_ = 0;
+};
 
 }  // namespace kelvane::test

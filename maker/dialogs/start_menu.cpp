@@ -1,0 +1,106 @@
+#include "maker/dialogs/start_menu.h"
+
+#include "maker/artwork.h"
+#include "maker/dialogs/position_dialog.h"
+#include "maker/forms.h"
+#include "maker/mainwindow/main_window.h"
+#include "platform/caption.h"
+#include "platform/desktop.h"
+#include "platform/message_box.h"
+
+namespace kelvane {
+
+bool OpenWebPage(const std::string& address) {
+    const std::string uri = address.rfind("www.", 0) == 0 ? "http://" + address : address;
+    if (open_with_default_handler(uri)) return true;
+    beep();
+    return false;
+}
+
+StartMenu::StartMenu(Forms& forms)
+    : Form(6015, 4500),
+      Frame1(),
+      Frame2("Internet Speed Selecter"),
+      Frame3("Main Program Settings"),
+      Frame4("Other Options and Extras"),
+      forms_(forms) {
+    set_title("Kelvane");
+    set_border_style(1);
+    set_picture(start_menu_picture());
+    set_icon(maker_icon());
+
+    for (auto* area : {&Label1, &Label2}) {
+        area->set_visible_window(false);
+        area->signal_realize().connect([area] {
+            area->get_window()->set_cursor(Gdk::Cursor::create(area->get_display(), "pointer"));
+        });
+    }
+    client().put(Label1, {1440, 960, 3255, 735});
+    client().put(Label2, {1440, 2160, 3255, 735});
+    Label1.signal_button_press_event().connect([this](GdkEventButton*) { Label1_Click(); return true; });
+    Label2.signal_button_press_event().connect([this](GdkEventButton*) { Label2_Click(); return true; });
+
+    struct Option {
+        Gtk::CheckButton& box;
+        Panel& group;
+        TwipsRect rect;
+        const char* caption;
+        const char* tip;
+    };
+    const Option options[] = {
+        {Check1, Frame2, {360, 360, 2055, 375}, "Cable / Dsl etc", "Choose this option if u have a fast internet connection"},
+        {Check2, Frame2, {360, 840, 2055, 375}, "Dial up etc", "Choose this if u have a slower internet connection"},
+        {Check4, Frame3, {360, 360, 2055, 375}, "Display Current Time in programs main title", nullptr},
+        {Check3, Frame3, {360, 840, 2055, 375}, "Change Border Style", nullptr},
+        {Check5, Frame4, {120, 360, 1695, 375}, "Leave Feed Back", "Opens up a board where u can leave ur comments and suggestions"},
+        {Check6, Frame4, {3600, 360, 1815, 375}, "Return to main Menu", "Back to the start menu"},
+    };
+    for (const Option& o : options) {
+        set_caption(o.box, o.caption);
+        if (o.tip) o.box.set_tooltip_text(o.tip);
+        o.group.area().put(o.box, o.rect);
+    }
+    Frame2.set_tooltip_text("Sets how long the song preview should last for");
+    Frame3.set_tooltip_text("Change various things in the main compiler");
+    Frame1.area().put(Frame2, {0, 120, 2655, 1455});
+    Frame1.area().put(Frame3, {2880, 120, 2655, 1455});
+    Frame1.area().put(Frame4, {0, 1800, 5535, 975});
+    Frame1.show_all();
+    client().put(Frame1, {120, 840, 5655, 2895});
+    client().show_all();
+    Frame1.hide();
+
+    for (auto* option : {&Check1, &Check2, &Check3, &Check4})
+        option->signal_clicked().connect([this, option] { Option_Click(*option); });
+    Check5.signal_clicked().connect(sigc::mem_fun(*this, &StartMenu::Check5_Click));
+    Check6.signal_clicked().connect(sigc::mem_fun(*this, &StartMenu::Check6_Click));
+    signal_delete_event().connect([this](GdkEventAny*) {
+        forms_.Unload(FormId::frmSplash);
+        return true;
+    });
+}
+
+void StartMenu::Label1_Click() {
+    forms_.Form1().show();
+    forms_.Form2().show();
+    forms_.Unload(FormId::frmSplash);
+}
+
+void StartMenu::Label2_Click() { Frame1.show(); }
+
+void StartMenu::Option_Click(Gtk::CheckButton& option) {
+    // Whether the box is now checked or not, the option applies.
+    MainWindow& main = forms_.Form1();
+    if (&option == &Check1) main.Timer3.set_Interval(100);
+    if (&option == &Check2) main.Timer3.set_Interval(130);
+    if (&option == &Check3) main.set_border_style(4);
+    if (&option == &Check3 || &option == &Check4) main.Timer4.set_Enabled(true);
+    forms_.Form2().hide();
+    MsgBox("Settings have been changed successfully.");
+}
+
+void StartMenu::Check5_Click() { OpenWebPage(kWebPage); }
+
+void StartMenu::Check6_Click() { Frame1.hide(); }
+
+}  // namespace kelvane

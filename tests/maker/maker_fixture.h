@@ -1,0 +1,51 @@
+// A maker in a folder of its own with the template beside it, its messages recorded and
+// its file dialogs answered by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "maker/forms.h"
+#include "platform/common_dialog.h"
+#include "platform/message_box.h"
+#include "tests/support/created_program.h"
+
+namespace kelvane::test {
+
+class MakerFixture : public testing::Test {
+protected:
+    MakerFixture() : forms(folder.path()) {
+        std::filesystem::copy_file(template_path(), folder / "browser.dat");
+        set_application_title("Kelvane");
+        set_message_handler([this](const Message& m) { messages.push_back(m); });
+        set_dialog_answers({[this] { return next(files); }, [this] { return next(colours); }});
+        forms.signal_unloaded().connect([this](FormId id) { unloaded.push_back(id); });
+        forms.signal_all_unloaded().connect([this] { ++all_unloaded; });
+    }
+    ~MakerFixture() override {
+        set_message_handler({});
+        set_dialog_answers({});
+    }
+
+    template <typename T>
+    static std::optional<T> next(std::deque<std::optional<T>>& answers) {
+        if (answers.empty()) return std::nullopt;  // nobody answers: a cancel
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    TempDir folder;
+    Forms forms;
+    std::vector<Message> messages;
+    std::vector<FormId> unloaded;
+    int all_unloaded = 0;
+    std::deque<std::optional<std::string>> files;      // answers to the file dialogs, in order
+    std::deque<std::optional<std::int32_t>> colours;   // answers to the colour dialogs
+};
+
+}  // namespace kelvane::test
