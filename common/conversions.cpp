@@ -80,6 +80,13 @@ std::optional<std::string> to_text(const Value& value) {
     return std::nullopt;
 }
 
+std::string number_to_text(float twips) {
+    char text[32];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, twips);
+    if (ec != std::errc()) return {};
+    return std::string(text, end);
+}
+
 std::optional<std::int32_t> to_colour(const Value& value) { return to_integer<std::int32_t>(value); }
 
 std::optional<std::int16_t> to_code(const Value& value) { return to_integer<std::int16_t>(value); }

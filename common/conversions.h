@@ -17,6 +17,9 @@ namespace kelvane {
 std::optional<double> parse_number(std::string_view text);
 
 std::optional<std::string> to_text(const Value& value);
+// Twips as text: a whole number as its digits alone ("1695"), a fraction with its
+// decimals ("4642.5"), in the fewest digits that read back as the same number.
+std::string number_to_text(float twips);
 // A colour number 0x00BBGGRR as a signed 32-bit integer.
 std::optional<std::int32_t> to_colour(const Value& value);
 // Twips, single precision.

@@ -59,8 +59,9 @@ bool Placement::set_rect(Gtk::Widget& widget, const TwipsRect& rect) {
                         std::isfinite(rect.height);
     if (!child || !finite || rect.width < 0 || rect.height < 0) return false;
     child->rect = rect;
-    if (get_realized()) allocate_child(*child);
-    queue_resize();
+    // The container's own size does not depend on where its children stand: a new
+    // allocation is enough, and leaves the other children as they are.
+    queue_allocate();
     return true;
 }
 

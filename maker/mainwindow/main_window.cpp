@@ -12,6 +12,7 @@
 #include "platform/caption.h"
 #include "platform/colors.h"
 #include "platform/picture.h"
+#include "platform/twips.h"
 #include "common/conversions.h"
 #include "platform/message_box.h"
 
@@ -38,6 +39,7 @@ MainWindow::MainWindow(Forms& forms) : Form(8910, 9345), forms_(forms) {
     set_icon(maker_icon());
     lay_out_settings();
     lay_out_preview();
+    bind_designer();
     Timer3.signal_Timer().connect(sigc::mem_fun(*this, &MainWindow::Timer3_Timer));
     Timer4.signal_Timer().connect(sigc::mem_fun(*this, &MainWindow::Timer4_Timer));
     signal_delete_event().connect([this](GdkEventAny*) {
@@ -152,6 +154,87 @@ Gtk::Widget& MainWindow::preview_control(Control control) {
     case Control::WebBrowser1: break;
     }
     return WebBrowser1.widget();
+}
+
+void MainWindow::add_handle() {
+    const int index = static_cast<int>(handle.size());
+    auto& h = handle.emplace_back(std::make_unique<Handle>(index));
+    Frame1.area().put(*h, {0, 0, Handle::kSide, Handle::kSide});
+    h->signal_button_press_event().connect([this, index](GdkEventButton* e) {
+        if (e->type == GDK_BUTTON_PRESS)
+            handle_MouseDown(index, pressed_button(e), shift_state(e->state), pixels_to_twips(1) * e->x,
+                             pixels_to_twips(1) * e->y);
+        return true;
+    });
+    // While a button is held GTK keeps sending the moves to the handle it went down on,
+    // in that handle's coordinates, wherever the pointer goes.
+    h->signal_motion_notify_event().connect([this, index](GdkEventMotion* e) {
+        handle_MouseMove(index, held_buttons(e->state), shift_state(e->state), pixels_to_twips(1) * e->x,
+                         pixels_to_twips(1) * e->y);
+        return true;
+    });
+}
+
+void MainWindow::bind_designer() {
+    add_handle();
+    handle[0]->hide();
+    const std::pair<Gtk::Widget*, Control> selectable[] = {
+        {&Text1, Control::Text1}, {&Command1, Control::Command1}, {&Command3, Control::Command2}, {&Command4, Control::Command3}};
+    for (auto [widget, control] : selectable) {
+        // Before the control's own handling, which goes on: a left press still clicks.
+        widget->signal_button_press_event().connect(
+            [this, control = control](GdkEventButton* e) {
+                if (e->type == GDK_BUTTON_PRESS) Control_MouseDown(control, pressed_button(e));
+                return false;
+            },
+            false);
+    }
+    // Presses on the empty area of a panel, or of the window itself.
+    for (Gtk::Widget* area : {static_cast<Gtk::Widget*>(&Frame1), static_cast<Gtk::Widget*>(&Frame2)})
+        area->signal_button_press_event().connect([this, area](GdkEventButton* e) {
+            if (e->type == GDK_BUTTON_PRESS && e->window == area->get_window()->gobj()) Frame_MouseDown(pressed_button(e));
+            return false;
+        });
+    add_events(Gdk::BUTTON_PRESS_MASK);
+    signal_button_press_event().connect([this](GdkEventButton* e) {
+        if (e->type == GDK_BUTTON_PRESS && e->window == get_window()->gobj()) Form_MouseDown(pressed_button(e));
+        return false;
+    });
+}
+
+void MainWindow::Control_MouseDown(Control control, int button) {
+    if (button == vbRightButton) designer.SelectControl(preview_control(control), *this);
+    if (button == vbLeftButton) designer.HideHandles(*this);
+    copy_geometry(control);
+}
+
+void MainWindow::Frame_MouseDown(int button) {
+    if (button == vbLeftButton) designer.HideHandles(*this);
+    for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Text1}) copy_geometry(c);
+}
+
+void MainWindow::Form_MouseDown(int button) {
+    if (button == vbLeftButton) designer.HideHandles(*this);
+}
+
+void MainWindow::handle_MouseDown(int, int, int, float x, float y) { designer.GrabHandle(x, y); }
+
+void MainWindow::handle_MouseMove(int index, int button, int shift, float x, float y) {
+    designer.DragHandle(index, button, shift, x, y, *this);
+}
+
+void MainWindow::copy_geometry(Control control) {
+    const auto rect = Frame1.area().rect(preview_control(control));
+    if (!rect) return;
+    // In the layout's order for the control: width, height, top, left.
+    for (const LayoutField& field : kLayoutFields) {
+        if (field.control != control) continue;
+        const float value = field.edge == Edge::Width    ? rect->width
+                            : field.edge == Edge::Height ? rect->height
+                            : field.edge == Edge::Top    ? rect->top
+                                                         : rect->left;
+        forms_.Form2().Text(field.field).set_text(number_to_text(value));
+    }
 }
 
 void MainWindow::Form_Load() {

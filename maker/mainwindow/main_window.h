@@ -7,9 +7,13 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/label.h>
 
+#include <memory>
+#include <vector>
+
 #include "browserwindow/layout.h"
 #include "browserwindow/media_player.h"
 #include "browserwindow/web_view.h"
+#include "maker/designer/module2.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/image_control.h"
@@ -54,6 +58,11 @@ public:
     Gtk::Label Label2;
     ImageControl Image2{true};
     Gtk::Button Command9;
+    // The designer's sizing handles, in front of everything in the preview: element 0 is
+    // part of the design, the others are added on the first selection.
+    std::vector<std::unique_ptr<Handle>> handle;
+    void add_handle();
+    Module2 designer;
 
     // Held values and background work.
     ImageControl Image1;  // the chosen icon, never shown
@@ -76,9 +85,20 @@ public:
     void Timer3_Timer();
     void Timer4_Timer();
 
+    // The designer's mouse bindings. The four selectable preview controls share one
+    // behaviour, and so do the two panels.
+    void Control_MouseDown(Control control, int button);
+    void Frame_MouseDown(int button);
+    void Form_MouseDown(int button);
+    void handle_MouseDown(int index, int button, int shift, float x, float y);
+    void handle_MouseMove(int index, int button, int shift, float x, float y);
+    // Writes a preview control's Width, Height, Top and Left into its position fields.
+    void copy_geometry(Control control);
+
 private:
     void lay_out_settings();
     void lay_out_preview();
+    void bind_designer();
 
     Forms& forms_;
 };

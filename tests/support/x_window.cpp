@@ -83,7 +83,7 @@ std::optional<XWindowInfo> window_info(unsigned long id) {
 
 namespace kelvane::test {
 
-bool click(unsigned long id, int x, int y) {
+bool pointer_move(unsigned long id, int x, int y) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return false;
     Display* d = display.get();
@@ -92,11 +92,21 @@ bool click(unsigned long id, int x, int y) {
     if (!XTranslateCoordinates(d, id, DefaultRootWindow(d), x, y, &root_x, &root_y, &child)) return false;
     XTestFakeMotionEvent(d, DefaultScreen(d), root_x, root_y, CurrentTime);
     XSync(d, False);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XSync(d, False);
     return true;
+}
+
+bool pointer_button(int button, bool press) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return false;
+    XTestFakeButtonEvent(display.get(), static_cast<unsigned>(button), press, CurrentTime);
+    XSync(display.get(), False);
+    return true;
+}
+
+bool click(unsigned long id, int x, int y) {
+    if (!pointer_move(id, x, y)) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return pointer_button(1, true) && pointer_button(1, false);
 }
 
 }  // namespace kelvane::test

@@ -24,6 +24,11 @@ std::optional<XWindowInfo> window_info(unsigned long id);
 // A left click at a point of the window, in pixels from its top-left corner, made by the
 // X server as if the user clicked.
 bool click(unsigned long id, int x, int y);
+// The pointer driven through the X server, as a user would: moved to a point of a
+// window (pixels from its top-left corner), pressed and released.
+bool pointer_move(unsigned long id, int x, int y);
+bool pointer_button(int button, bool press);
+
 // The size of the largest icon the window offers the desktop (none: 0 by 0).
 std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.

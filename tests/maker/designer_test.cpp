@@ -1,0 +1,199 @@
+// The layout designer: handles, drags and the copies into the position fields, with the
+// numbers worked out by hand.
+#include "browser/frm_main.h"
+#include "maker/dialogs/position_dialog.h"
+#include "maker/mainwindow/main_window.h"
+#include "tests/maker/maker_fixture.h"
+#include "tests/support/process.h"
+#include "tests/support/pump.h"
+#include "tests/support/x_window.h"
+
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
+
+namespace kelvane::test {
+namespace {
+
+class Designer : public MakerFixture {
+protected:
+    Designer() { main().show(); }
+    MainWindow& main() { return forms.Form1(); }
+    Placement& panel() { return main().Frame1.area(); }
+    TwipsRect rect(Gtk::Widget& w) { return *panel().rect(w); }
+    TwipsRect browse() { return rect(main().Command1); }
+    std::pair<float, float> handle_at(int i) { return {rect(*main().handle[i]).left, rect(*main().handle[i]).top}; }
+    void select_browse() { main().designer.SelectControl(main().Command1, main()); }
+    void drag(int index, float x, float y, int button = vbLeftButton) {
+        main().handle_MouseMove(index, button, 0, x, y);
+    }
+    std::vector<std::string> field_texts(int from, int to) {
+        std::vector<std::string> texts;
+        for (int n = from; n <= to; ++n) texts.push_back(forms.Form2().Text(n).get_text());
+        return texts;
+    }
+};
+
+TEST_F(Designer, HidingBeforeAnySelectionDoesNothing) {
+    main().designer.HideHandles(main());
+    ASSERT_EQ(main().handle.size(), 1u);
+    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_EQ(rect(*main().handle[0]).width, 90);
+}
+
+TEST_F(Designer, NineHandlesStandAroundTheSelectedControl) {
+    select_browse();
+    select_browse();
+    ASSERT_EQ(main().handle.size(), 9u) << "a second selection makes no new handles";
+    const std::pair<float, float> expected[] = {{3750, 30},  {4642.5, 30},  {5535, 30},  {5535, 262.5}, {5535, 495},
+                                                {4642.5, 495}, {3750, 495}, {3750, 262.5}, {4642.5, 262.5}};
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(handle_at(i), expected[i]) << i;
+        EXPECT_TRUE(main().handle[i]->get_visible()) << i;
+    }
+    main().designer.HideHandles(main());
+    for (auto& h : main().handle) EXPECT_FALSE(h->get_visible());
+    EXPECT_EQ(main().designer.selected(), &main().Command1);
+}
+
+TEST_F(Designer, DragsMoveTheEdgesOfTheirHandle) {
+    select_browse();
+    main().handle_MouseDown(0, vbLeftButton, 0, 45, 45);
+    drag(0, 145, 95);  // top-left: dx 100, dy 50
+    EXPECT_EQ(browse(), (TwipsRect{3940, 170, 1595, 325}));
+    EXPECT_EQ(handle_at(0), std::make_pair(3850.0f, 80.0f));
+
+    panel().set_rect(main().Command1, {3840, 120, 1695, 375});
+    drag(7, -55, 45);  // left: dx -100
+    EXPECT_EQ(browse(), (TwipsRect{3740, 120, 1795, 375}));
+
+    panel().set_rect(main().Command1, {3840, 120, 1695, 375});
+    drag(8, 195, -30);  // centre: moves, keeps its size
+    EXPECT_EQ(browse(), (TwipsRect{3990, 45, 1695, 375}));
+}
+
+TEST_F(Designer, MovesUnderATwipWaitForTheNextRealMove) {
+    select_browse();
+    main().handle_MouseDown(4, vbLeftButton, 0, 45, 45);
+    drag(4, 145, 95);
+    const TwipsRect after_first = browse();
+    drag(4, 145.5f, 95.5f);
+    EXPECT_EQ(browse(), after_first) << "half a twip is ignored";
+    drag(4, 146.5f, 95.5f);  // measured against (145, 95), not (145.5, 95.5)
+    EXPECT_EQ(browse().width, after_first.width + 101.5f);
+
+    // The last position outlives the drag: a new drag's first move near it is ignored.
+    main().handle_MouseDown(4, vbLeftButton, 0, 45, 45);
+    const TwipsRect before = browse();
+    drag(4, 146.0f, 95.0f);
+    EXPECT_EQ(browse(), before);
+}
+
+TEST_F(Designer, OnlyTheLeftButtonAloneDrags) {
+    select_browse();
+    main().handle_MouseDown(4, vbRightButton, 0, 45, 45);
+    drag(4, 500, 500, vbRightButton);
+    drag(4, 600, 600, vbLeftButton | vbRightButton);
+    EXPECT_EQ(browse(), design_rect(Control::Command1));
+}
+
+TEST_F(Designer, AWidthBelowZeroIsRefusedAndTheHandlesStay) {
+    select_browse();
+    main().handle_MouseDown(3, vbLeftButton, 0, 45, 45);
+    drag(3, 45 - 2000, 45);
+    EXPECT_EQ(browse(), design_rect(Control::Command1));
+    EXPECT_EQ(handle_at(3), std::make_pair(5535.0f, 262.5f));
+}
+
+TEST_F(Designer, RightPressSelectsAndCopiesWidthHeightTopLeft) {
+    panel().set_rect(main().Text1, {100, 200, 4642.5f, 300});
+    std::vector<int> order;
+    for (int n : {1, 2, 3, 4}) forms.Form2().Text(n).signal_changed().connect([&order, n] { order.push_back(n); });
+    main().Control_MouseDown(Control::Text1, vbRightButton);
+    EXPECT_EQ(main().designer.selected(), &main().Text1);
+    EXPECT_TRUE(main().handle[8]->get_visible());
+    EXPECT_EQ(order, (std::vector<int>{4, 1, 2, 3}));
+    EXPECT_EQ(field_texts(1, 4), (std::vector<std::string>{"300", "200", "100", "4642.5"}));
+}
+
+TEST_F(Designer, LeftPressHidesAndMiddlePressOnlyCopies) {
+    select_browse();
+    panel().set_rect(main().Command3, {1000, 2000, 3000, 400});
+    main().Control_MouseDown(Control::Command2, vbMiddleButton);
+    EXPECT_TRUE(main().handle[0]->get_visible());
+    EXPECT_EQ(field_texts(9, 12), (std::vector<std::string>{"3000", "400", "2000", "1000"}));
+    main().Control_MouseDown(Control::Command1, vbLeftButton);
+    EXPECT_FALSE(main().handle[0]->get_visible());
+}
+
+TEST_F(Designer, PanelPressCopiesSixteenFieldsAndTheWindowOnlyHides) {
+    select_browse();
+    main().handle_MouseDown(4, vbLeftButton, 0, 45, 45);
+    drag(4, 345, 145);
+    forms.Form2().Text(17).set_text("typed");
+    EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"1695", "375"})) << "dragging writes no field";
+
+    main().Form_MouseDown(vbLeftButton);
+    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"1695", "375"}));
+
+    main().Frame_MouseDown(vbRightButton);
+    EXPECT_EQ(field_texts(1, 16), (std::vector<std::string>{"375", "120", "120", "3735", "1995", "475", "120", "3840",
+                                                            "1695", "375", "120", "5520", "1455", "375", "120", "7200"}));
+    EXPECT_EQ(field_texts(17, 20), (std::vector<std::string>{"typed", "4455", "600", "120"}));
+}
+
+// The whole way with real pointer events: select, drag a handle, click the empty panel,
+// compile, and the created program's browse button has the dragged size.
+TEST_F(Designer, DraggedSizeReachesTheCreatedProgram) {
+    pump_until([&] { return main().get_mapped(); });
+    pump_for(std::chrono::milliseconds(200));
+    const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
+    auto at = [&](Gtk::Widget& widget, int x, int y) {
+        int wx = 0, wy = 0;
+        widget.translate_coordinates(main(), x, y, wx, wy);
+        return std::make_pair(wx, wy);
+    };
+    auto press = [&](std::pair<int, int> p, int button) {
+        pointer_move(xid, p.first, p.second);
+        pump_for(std::chrono::milliseconds(30));
+        pointer_button(button, true);
+        pump_for(std::chrono::milliseconds(30));
+        pointer_button(button, false);
+        pump_for(std::chrono::milliseconds(60));
+    };
+
+    press(at(main().Command1, 20, 10), 3);  // right-click the browse button
+    ASSERT_EQ(main().designer.selected(), &main().Command1);
+    ASSERT_TRUE(main().handle[4]->get_mapped());
+
+    // Drag the bottom-right handle 30 pixels right and 10 down, in small steps.
+    const auto start = at(*main().handle[4], 3, 3);
+    pointer_move(xid, start.first, start.second);
+    pump_for(std::chrono::milliseconds(30));
+    pointer_button(1, true);
+    pump_for(std::chrono::milliseconds(30));
+    for (int step = 1; step <= 10; ++step) {
+        pointer_move(xid, start.first + 3 * step, start.second + step);
+        pump_for(std::chrono::milliseconds(15));
+    }
+    pointer_button(1, false);
+    pump_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(browse(), (TwipsRect{3840, 120, 1695 + 450, 375 + 150}));
+
+    // A left click on the empty part of the panel, below the web view.
+    press(at(main().Frame1.area(), 300, 345), 1);
+    EXPECT_FALSE(main().handle[4]->get_visible());
+    EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"2145", "525"}));
+
+    main().Text5.set_text("0");
+    main().Text4.set_text("about:blank");
+    main().txtExeFile.set_text("dragged");
+    main().Command2.clicked();
+    FrmMain created;
+    created.Form_Load(folder / "dragged");
+    EXPECT_EQ(*created.client().rect(created.Command1), (TwipsRect{3840, 120, 2145, 525}));
+    Process program(folder / "dragged");
+    EXPECT_TRUE(find_window(program.pid()));
+}
+
+}  // namespace
+}  // namespace kelvane::test
