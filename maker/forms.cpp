@@ -6,6 +6,7 @@
 #include "maker/dialogs/start_menu.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/mainwindow/main_window.h"
+#include "maker/preview/preview_window.h"
 
 namespace kelvane {
 
@@ -39,13 +40,21 @@ StartMenu& Forms::frmSplash() {
     return *splash_;
 }
 
+PreviewWindow& Forms::frmMain() {
+    if (!preview_) {
+        preview_ = std::make_unique<PreviewWindow>(*this);
+        preview_->Form_Load();
+    }
+    return *preview_;
+}
+
 Gtk::Window* Forms::window(FormId id) const {
     switch (id) {
     case FormId::Form1: return form1_.get();
     case FormId::Form2: return form2_.get();
     case FormId::Form3: return form3_.get();
     case FormId::frmSplash: return splash_.get();
-    case FormId::frmMain: break;
+    case FormId::frmMain: return preview_.get();
     }
     return nullptr;
 }
@@ -56,20 +65,16 @@ void Forms::Unload(FormId id) {
     auto& unloading = unloading_[static_cast<std::size_t>(id)];
     if (!loaded(id) || unloading) return;
     unloading = true;
-    switch (id) {
-    case FormId::Form1: form1_->Form_Unload(); break;
-    case FormId::Form2: form2_->Form_Unload(); break;
-    case FormId::Form3: form3_->Form_Unload(); break;
-    case FormId::frmSplash:
-    case FormId::frmMain: break;
-    }
+    // Each window's own unload handler runs first (it unloads its companions), then the
+    // window goes.
+    auto take = [](auto& form) { return std::unique_ptr<Gtk::Window>(form.release()); };
     std::unique_ptr<Gtk::Window> closed;
     switch (id) {
-    case FormId::Form1: closed = std::move(form1_); break;
-    case FormId::Form2: closed = std::move(form2_); break;
-    case FormId::Form3: closed = std::move(form3_); break;
-    case FormId::frmSplash: closed = std::move(splash_); break;
-    case FormId::frmMain: break;
+    case FormId::Form1: form1_->Form_Unload(); closed = take(form1_); break;
+    case FormId::Form2: form2_->Form_Unload(); closed = take(form2_); break;
+    case FormId::Form3: form3_->Form_Unload(); closed = take(form3_); break;
+    case FormId::frmSplash: closed = take(splash_); break;
+    case FormId::frmMain: closed = take(preview_); break;
     }
     unloading = false;
     if (!closed) return;
@@ -81,7 +86,7 @@ void Forms::Unload(FormId id) {
             return false;
         });
     unloaded_.emit(id);
-    if (!form1_ && !form2_ && !form3_ && !splash_) all_unloaded_.emit();
+    if (!form1_ && !form2_ && !form3_ && !splash_ && !preview_) all_unloaded_.emit();
 }
 
 }  // namespace kelvane

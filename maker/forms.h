@@ -17,6 +17,7 @@ class MainWindow;
 class PositionDialog;
 class WindowDialog;
 class StartMenu;
+class PreviewWindow;
 
 enum class FormId { Form1, Form2, Form3, frmMain, frmSplash };
 
@@ -32,6 +33,7 @@ public:
     PositionDialog& Form2();
     WindowDialog& Form3();
     StartMenu& frmSplash();
+    PreviewWindow& frmMain();
 
     bool loaded(FormId id) const;
     // Runs the window's unload handler, then closes and destroys it. A window that is not
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<PositionDialog> form2_;
     std::unique_ptr<WindowDialog> form3_;
     std::unique_ptr<StartMenu> splash_;
+    std::unique_ptr<PreviewWindow> preview_;
     std::array<bool, 5> unloading_{};
     // Windows closed from inside their own handlers, destroyed once those have returned.
     std::vector<std::unique_ptr<Gtk::Window>> closed_;

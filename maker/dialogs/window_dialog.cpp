@@ -1,7 +1,10 @@
 #include "maker/dialogs/window_dialog.h"
 
 #include "maker/forms.h"
+#include "maker/mainwindow/main_window.h"
+#include "maker/preview/preview_window.h"
 #include "platform/caption.h"
+#include "platform/message_box.h"
 
 namespace kelvane {
 
@@ -40,10 +43,23 @@ WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
     client().show_all();
 
     Text3.signal_changed().connect(sigc::mem_fun(*this, &WindowDialog::Text3_Change));
+    Command2.signal_clicked().connect(sigc::mem_fun(*this, &WindowDialog::Command2_Click));
     signal_delete_event().connect([this](GdkEventAny*) {
         forms_.Unload(FormId::Form3);
         return true;
     });
+}
+
+void WindowDialog::Command2_Click() {
+    if (forms_.Form1().Text5.get_text() == MainWindow::kNoColour) {
+        MsgBox("Please select a program color");
+        return;
+    }
+    const bool status_bar = Text6.get_text() == "True";
+    // Loads the preview on first reference; an open one is not configured again.
+    PreviewWindow& preview = forms_.frmMain();
+    preview.StatusBar1.set_visible(status_bar);
+    preview.show();
 }
 
 void WindowDialog::Form_Unload() {

@@ -22,6 +22,8 @@ public:
     Gtk::Button Command2;  // opens the full preview
 
     void Text3_Change() {}  // a changed border code has no effect of its own
+    // Opens the full preview, or shows it again with the status bar as the flag says.
+    void Command2_Click();
     void Form_Unload();
 
 private:
