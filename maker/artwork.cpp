@@ -22,6 +22,27 @@ void rounded_rectangle(const Cairo::RefPtr<Cairo::Context>& cr, double x, double
     cr->close_path();
 }
 
+struct Font {
+    Cairo::FontSlant slant;
+    Cairo::FontWeight weight;
+    double size;
+};
+
+// Text in one colour, centred across [left, left + width] on the baseline y.
+void centred_text(const Cairo::RefPtr<Cairo::Context>& cr, const char* text, const Font& font, double left,
+                  double width, double y, double r, double g, double b, double a = 1) {
+    cr->select_font_face("Sans", font.slant, font.weight);
+    cr->set_font_size(font.size);
+    Cairo::TextExtents extents;
+    cr->get_text_extents(text, extents);
+    cr->move_to(left + (width - extents.width) / 2 - extents.x_bearing, y);
+    cr->set_source_rgba(r, g, b, a);
+    cr->show_text(text);
+}
+
+constexpr Font kBold{Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD, 16};
+constexpr Font kSmall{Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_NORMAL, 11};
+
 void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const char* title, const char* subtitle) {
     rounded_rectangle(cr, 96, y, 217, 49, 10);
     auto face = Cairo::LinearGradient::create(0, y, 0, y + 49);
@@ -32,19 +53,8 @@ void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const cha
     cr->set_source_rgb(0.20, 0.40, 0.70);
     cr->set_line_width(2);
     cr->stroke();
-    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD);
-    cr->set_font_size(16);
-    Cairo::TextExtents extents;
-    cr->get_text_extents(title, extents);
-    cr->move_to(96 + (217 - extents.width) / 2 - extents.x_bearing, y + 22);
-    cr->set_source_rgb(0.12, 0.23, 0.45);
-    cr->show_text(title);
-    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_NORMAL);
-    cr->set_font_size(11);
-    cr->get_text_extents(subtitle, extents);
-    cr->move_to(96 + (217 - extents.width) / 2 - extents.x_bearing, y + 39);
-    cr->set_source_rgb(0.35, 0.40, 0.50);
-    cr->show_text(subtitle);
+    centred_text(cr, title, kBold, 96, 217, y + 22, 0.12, 0.23, 0.45);
+    centred_text(cr, subtitle, kSmall, 96, 217, y + 39, 0.35, 0.40, 0.50);
 }
 
 }  // namespace
@@ -57,22 +67,11 @@ Glib::RefPtr<Gdk::Pixbuf> start_menu_picture() {
     sky->add_color_stop_rgb(1, 0.40, 0.62, 0.86);
     cr->set_source(sky);
     cr->paint();
-    cr->select_font_face("Sans", Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD);
-    cr->set_font_size(34);
-    Cairo::TextExtents extents;
-    cr->get_text_extents("Kelvane", extents);
-    cr->move_to((400 - extents.width) / 2 - extents.x_bearing, 46);
-    cr->set_source_rgb(1, 1, 1);
-    cr->show_text("Kelvane");
+    centred_text(cr, "Kelvane", {Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD, 34}, 0, 400, 46, 1, 1, 1);
     picture_button(cr, 64, "Create a browser", "Start making your own");
     picture_button(cr, 144, "Program options", "Preview length, clock, feedback");
-    cr->select_font_face("Sans", Cairo::FONT_SLANT_ITALIC, Cairo::FONT_WEIGHT_NORMAL);
-    cr->set_font_size(11);
-    const char* credit = "Made by the Kelvane team";
-    cr->get_text_extents(credit, extents);
-    cr->move_to((400 - extents.width) / 2 - extents.x_bearing, 284);
-    cr->set_source_rgba(1, 1, 1, 0.85);
-    cr->show_text(credit);
+    centred_text(cr, "Made by the Kelvane team", {Cairo::FONT_SLANT_ITALIC, Cairo::FONT_WEIGHT_NORMAL, 11}, 0, 400,
+                 284, 1, 1, 1, 0.85);
     return to_pixbuf(surface);
 }
 

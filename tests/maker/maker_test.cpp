@@ -8,34 +8,20 @@
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
 #include "platform/message_box.h"
-#include "tests/support/created_program.h"
+#include "tests/maker/maker_fixture.h"
 #include "tests/support/pump.h"
 
 namespace kelvane::test {
 namespace {
 
-class Maker : public testing::Test {
+class Maker : public MakerFixture {
 protected:
-    Maker() : forms(folder.path()) {
-        std::filesystem::copy_file(template_path(), folder / "browser.dat");
-        set_application_title("Kelvane");
-        set_message_handler([this](const Message& m) { messages.push_back(m); });
-        forms.signal_unloaded().connect([this](FormId id) { unloaded.push_back(id); });
-        forms.signal_all_unloaded().connect([this] { ++all_unloaded; });
-        main().show();
-    }
-    ~Maker() override { set_message_handler({}); }
+    Maker() { main().show(); }
 
     MainWindow& main() { return forms.Form1(); }
     PositionDialog& positions() { return forms.Form2(); }
     WindowDialog& window() { return forms.Form3(); }
     TwipsRect preview_rect(Control c) { return *main().Frame1.area().rect(main().preview_control(c)); }
-
-    TempDir folder;
-    Forms forms;
-    std::vector<Message> messages;
-    std::vector<FormId> unloaded;
-    int all_unloaded = 0;
 };
 
 TEST_F(Maker, OpensWithItsDialogsAndDesignTexts) {
