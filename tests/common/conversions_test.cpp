@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <string>
+
+#include "tests/support/created_program.h"
 
 namespace kelvane {
 namespace {
@@ -98,13 +101,24 @@ TEST(ValueKinds, ConvertOnlyWhereTheyMakeSense) {
     EXPECT_FALSE(to_code(picture).has_value());
 }
 
+// A locale whose decimal separator is the comma, compiled for the test from the system's
+// locale sources, so it does not depend on which locales the machine has generated.
 class LocaleSeparator : public ::testing::Test {
 protected:
-    void TearDown() override { std::setlocale(LC_NUMERIC, "C"); }
+    void SetUp() override {
+        const std::string command = "localedef -i de_DE -f UTF-8 '" + (locales / "de_DE.UTF-8").string() + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << "localedef and the locale sources are installed";
+        setenv("LOCPATH", locales.path().c_str(), 1);
+    }
+    void TearDown() override {
+        std::setlocale(LC_NUMERIC, "C");
+        unsetenv("LOCPATH");
+    }
+    test::TempDir locales;
 };
 
 TEST_F(LocaleSeparator, CommaLocaleAcceptsItsSeparatorAndThePoint) {
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "de_DE.UTF-8 is not installed";
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
     EXPECT_EQ(parse_number("1,5"), 1.5);
     EXPECT_EQ(parse_number("1.5"), 1.5);
     EXPECT_EQ(to_number(text("4642,5")), 4642.5f);
