@@ -1,5 +1,5 @@
 // Times the Compile action against a plain copy of the template, in one run, and the
-// maker's start-up to its main window.
+// maker's start-up to its first window.
 //
 //   compile_bench [runs]        (default 200)
 #include <algorithm>
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
                     replace ? "over an earlier program:" : "under a new name:", c, p, c / p, c / p <= 1.3 ? "met" : "NOT met");
     }
 
-    // The maker from start to its main window on the screen.
+    // The maker from start to its first window (the start menu) on the screen.
     ensure_display();
     const auto maker = std::filesystem::path(KELVANE_MAKER_PATH);
     std::vector<double> startup;
@@ -77,6 +77,6 @@ int main(int argc, char** argv) {
         }
         startup.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::printf("maker start to main window: median %.0f ms over %zu starts\n", median(startup), startup.size());
+    std::printf("maker start to its first window: median %.0f ms over %zu starts\n", median(startup), startup.size());
     return 0;
 }
