@@ -93,11 +93,11 @@ void Form::apply_size() {
 
 bool Form::set_border_style(int code) {
     if (code < 0 || code >= static_cast<int>(kBorderStyles.size())) return false;
-    if (code == border_style_) return true;
     const BorderStyle& style = kBorderStyles[code];
     border_style_ = code;
-    set_decorated(style.decorated);
-    set_resizable(style.resizable);
+    // Compared with the window itself, so a change made elsewhere is undone too.
+    if (get_decorated() != style.decorated) set_decorated(style.decorated);
+    if (get_resizable() != style.resizable) set_resizable(style.resizable);
     if (get_type_hint() != style.hint) {
         // The window system takes a type hint only from a window that is not mapped.
         const bool was_visible = get_visible();

@@ -111,6 +111,8 @@ TEST(CreatedWindow, KeepsItsTitleAndBorderWhateverThePageDoes) {
     window.set_border_style(0);
     EXPECT_EQ(window.get_title(), "Kept Title");
     EXPECT_EQ(window.border_style(), 2);
+    window.set_resizable(false);  // changed behind the window's back
+    EXPECT_TRUE(window.get_resizable());
 }
 
 TEST(CreatedWindow, TemplateAloneOpensEmpty) {

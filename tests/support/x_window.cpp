@@ -113,6 +113,22 @@ bool click(unsigned long id, int x, int y) {
 
 namespace kelvane::test {
 
+bool close_window(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return false;
+    Display* d = display.get();
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = id;
+    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(d, id, False, NoEventMask, &event) != 0;
+    XSync(d, False);
+    return sent;
+}
+
 std::pair<int, int> window_icon_size(unsigned long id) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return {0, 0};

@@ -29,6 +29,9 @@ bool click(unsigned long id, int x, int y);
 bool pointer_move(unsigned long id, int x, int y);
 bool pointer_button(int button, bool press);
 
+// Asks the window to close, as the close box of a desktop's title bar does.
+bool close_window(unsigned long id);
+
 // The size of the largest icon the window offers the desktop (none: 0 by 0).
 std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.
