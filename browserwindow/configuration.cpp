@@ -38,7 +38,7 @@ auto number(std::function<bool(Target&, float)> apply) { return converted(to_num
 auto code(std::function<bool(Target&, std::int16_t)> apply) { return converted(to_code, apply); }
 auto picture(std::function<bool(Target&, const Picture&)> apply) { return converted(to_picture, apply); }
 
-// Step 12, 15, 41 and 46 read controls that earlier steps filled, not a key.
+// Steps that read a control an earlier step filled, not a key.
 Step control_step(std::function<bool(Target&)> apply, bool needs_holders = false) {
     return {{}, needs_holders, [=](Target& t, const Value&) { return apply(t); }};
 }
