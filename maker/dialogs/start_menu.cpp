@@ -28,6 +28,7 @@ StartMenu::StartMenu(Forms& forms)
     set_border_style(1);
     set_picture(start_menu_picture());
     set_icon(maker_icon());
+    set_position(Gtk::WIN_POS_CENTER);
 
     for (auto* area : {&Label1, &Label2}) {
         area->set_visible_window(false);

@@ -2,6 +2,7 @@
 
 #include <glibmm/convert.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "maker/compiler/compiler.h"
@@ -238,9 +239,27 @@ void MainWindow::copy_geometry(Control control) {
 }
 
 void MainWindow::Form_Load() {
+    arrange_side_by_side();
     forms_.Form2().show();
     forms_.Form3().show();
     WebBrowser1.Navigate(Text1.get_text());
+}
+
+void MainWindow::arrange_side_by_side() {
+    // The three windows are used together: the main window with its two dialogs to the
+    // right of it, the row centred on the screen.
+    auto screen = get_screen();
+    if (!screen) return;
+    constexpr int kGap = 16;
+    Form* row[] = {this, &forms_.Form2(), &forms_.Form3()};
+    int total = 2 * kGap;
+    for (Form* f : row) total += twips_to_pixels(f->width());
+    int left = std::max(0, (screen->get_width() - total) / 2);
+    const int top = std::max(0, (screen->get_height() - twips_to_pixels(height())) / 2);
+    for (Form* f : row) {
+        f->move(left, top);
+        left += twips_to_pixels(f->width()) + kGap;
+    }
 }
 
 void MainWindow::Form_Unload() {

@@ -99,6 +99,7 @@ private:
     void lay_out_settings();
     void lay_out_preview();
     void bind_designer();
+    void arrange_side_by_side();
 
     Forms& forms_;
 };
