@@ -11,7 +11,6 @@ namespace kelvane {
 
 class FrmMain : public BrowserWindow {
 public:
-    FrmMain();
 
     // Reads the trailer of the program file and configures the window from it.
     void Form_Load(const std::filesystem::path& program);
@@ -19,10 +18,6 @@ public:
     const Holders& holders() const { return holders_; }
 
 private:
-    // Brings the title and border style back to the holders' values whenever they
-    // change, instead of polling for it.
-    void keep_title_and_border();
-
     Holders holders_;
 };
 

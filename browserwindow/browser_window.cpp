@@ -1,5 +1,6 @@
 #include "browserwindow/browser_window.h"
 
+#include "common/conversions.h"
 #include "platform/caption.h"
 
 namespace kelvane {
@@ -27,6 +28,24 @@ BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips
     Command3.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command3_Click));
     WebBrowser1.signal_StatusTextChange().connect(sigc::mem_fun(*this, &BrowserWindow::WebBrowser1_StatusTextChange));
     WebBrowser1.signal_secure_changed().connect(sigc::mem_fun(StatusBar1, &StatusBar::set_secure));
+    property_title().signal_changed().connect(sigc::mem_fun(*this, &BrowserWindow::keep_title_and_border));
+    for (const char* property : {"decorated", "resizable", "type-hint"})
+        connect_property_changed(property, sigc::mem_fun(*this, &BrowserWindow::keep_title_and_border));
+}
+
+void BrowserWindow::hold_title_and_border(std::function<Glib::ustring()> title,
+                                          std::function<Glib::ustring()> border_code) {
+    held_title_ = std::move(title);
+    held_border_ = std::move(border_code);
+    keep_title_and_border();
+}
+
+void BrowserWindow::keep_title_and_border() {
+    if (!held_title_ || !held_border_) return;
+    const Glib::ustring title = held_title_();
+    if (get_title() != title) set_title(title);
+    // A source that is not a border code leaves the border as it is.
+    if (auto border = to_code(Value(held_border_().raw()))) set_border_style(*border);
 }
 
 Gtk::Widget& BrowserWindow::control(Control which) {

@@ -7,6 +7,7 @@
 #include <gtkmm/entry.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "browserwindow/layout.h"
 #include "browserwindow/media_player.h"
@@ -35,10 +36,19 @@ public:
     Glib::RefPtr<Gdk::Pixbuf> Image1;  // holder of the background picture
     std::int16_t Check1 = 0;           // holder of the song switch
 
+    // Holds the title and border style at what the two sources say: re-applied whenever
+    // the window's own title or border changes, and by keep_title_and_border() when a
+    // source does. The browser's sources are its holders, the preview's the maker's fields.
+    void hold_title_and_border(std::function<Glib::ustring()> title, std::function<Glib::ustring()> border_code);
+    void keep_title_and_border();
+
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
     void WebBrowser1_StatusTextChange(const Glib::ustring& text);
+
+private:
+    std::function<Glib::ustring()> held_title_, held_border_;
 };
 
 }  // namespace kelvane

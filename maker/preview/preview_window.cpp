@@ -1,7 +1,6 @@
 #include "maker/preview/preview_window.h"
 
 #include "browserwindow/configuration.h"
-#include "common/conversions.h"
 #include "maker/compiler/compiler.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
@@ -20,19 +19,11 @@ PreviewWindow::PreviewWindow(Forms& forms) : BrowserWindow(kClientWidth), forms_
 void PreviewWindow::Form_Load() {
     // No holders: the fields themselves are what the title and border follow.
     configure(*this, MakerSettings(forms_), nullptr);
+    hold_title_and_border([this] { return forms_.Form1().Text2.get_text(); },
+                          [this] { return forms_.Form3().Text3.get_text(); });
     // Member functions of this window, so the connections end with it.
-    forms_.Form1().Text2.signal_changed().connect(sigc::mem_fun(*this, &PreviewWindow::follow_fields));
-    forms_.Form3().Text3.signal_changed().connect(sigc::mem_fun(*this, &PreviewWindow::follow_fields));
-    property_title().signal_changed().connect(sigc::mem_fun(*this, &PreviewWindow::follow_fields));
-    for (const char* property : {"decorated", "resizable", "type-hint"})
-        connect_property_changed(property, sigc::mem_fun(*this, &PreviewWindow::follow_fields));
-}
-
-void PreviewWindow::follow_fields() {
-    const Glib::ustring title = forms_.Form1().Text2.get_text();
-    if (get_title() != title) set_title(title);
-    // A border field that is not a code leaves the border as it is.
-    if (auto border = to_code(Value(forms_.Form3().Text3.get_text().raw()))) set_border_style(*border);
+    forms_.Form1().Text2.signal_changed().connect(sigc::mem_fun(*this, &PreviewWindow::keep_title_and_border));
+    forms_.Form3().Text3.signal_changed().connect(sigc::mem_fun(*this, &PreviewWindow::keep_title_and_border));
 }
 
 }  // namespace kelvane

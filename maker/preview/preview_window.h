@@ -18,9 +18,6 @@ public:
     void Form_Load();
 
 private:
-    // Brings the title and border back to the maker's fields whenever either changes.
-    void follow_fields();
-
     Forms& forms_;
 };
 
