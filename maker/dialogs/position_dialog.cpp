@@ -2,6 +2,7 @@
 
 #include "browserwindow/layout.h"
 #include "common/conversions.h"
+#include "maker/dialogs/field_column.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
 #include "platform/caption.h"
@@ -31,19 +32,10 @@ PositionDialog::PositionDialog(Forms& forms) : Form(2010, 9135), forms_(forms) {
     for (std::size_t k = 0; k < kLayoutFields.size(); ++k) {
         const LayoutField& field = kLayoutFields[k];
         const int n = field.field;
-        Gtk::Entry& entry = Text(n);
-        Gtk::Label& label = labels_[n - 1];
-        entry.set_text(Glib::ustring::format(field.design));
-        entry.set_width_chars(1);
-        label.set_text(kLabels[n - 1]);
-        label.set_xalign(0);
-        label.set_ellipsize(Pango::ELLIPSIZE_END);
-        label.set_tooltip_text(kLabels[n - 1]);
-        const float top = 480 + 840 * static_cast<float>(k % 10);
         Placement& page = k < 10 ? client() : Frame1.area();
-        page.put(label, {120, top - 360, 1815, 300});
-        page.put(entry, {120, top, k == 0 ? 1695.0f : 1815.0f, 375});
-        entry.signal_changed().connect(sigc::bind(sigc::mem_fun(*this, &PositionDialog::Text_Change), n));
+        put_field(page, static_cast<int>(k % 10), labels_[n - 1], kLabels[n - 1], Text(n),
+                  Glib::ustring::format(field.design), k == 0 ? 1695 : 1815);
+        Text(n).signal_changed().connect(sigc::bind(sigc::mem_fun(*this, &PositionDialog::Text_Change), n));
     }
     Frame1.area().show_all();
     client().put(Frame1, {0, 0, 2055, 8535});

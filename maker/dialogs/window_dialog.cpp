@@ -1,5 +1,6 @@
 #include "maker/dialogs/window_dialog.h"
 
+#include "maker/dialogs/field_column.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
 #include "maker/preview/preview_window.h"
@@ -28,15 +29,8 @@ WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
     };
     for (std::size_t k = 0; k < std::size(fields); ++k) {
         const Field& f = fields[k];
-        const float top = 480 + 840 * static_cast<float>(k);
-        f.entry.set_text(f.text);
-        f.entry.set_width_chars(1);
+        put_field(client(), static_cast<int>(k), labels_[k], f.label, f.entry, f.text);
         if (f.tip) f.entry.set_tooltip_text(f.tip);
-        labels_[k].set_text(f.label);
-        labels_[k].set_xalign(0);
-        labels_[k].set_ellipsize(Pango::ELLIPSIZE_END);
-        client().put(labels_[k], {120, top - 360, 1815, 300});
-        client().put(f.entry, {120, top, 1815, 375});
     }
     set_caption(Command2, "View full preview of browser");
     client().put(Command2, {120, 5400, 1815, 495});

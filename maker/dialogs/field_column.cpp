@@ -1,0 +1,18 @@
+#include "maker/dialogs/field_column.h"
+
+namespace kelvane {
+
+void put_field(Placement& area, int k, Gtk::Label& label, const Glib::ustring& caption, Gtk::Entry& entry,
+               const Glib::ustring& text, float width) {
+    const float top = 480 + 840 * static_cast<float>(k);
+    label.set_text(caption);
+    label.set_xalign(0);
+    label.set_ellipsize(Pango::ELLIPSIZE_END);
+    label.set_tooltip_text(caption);
+    entry.set_text(text);
+    entry.set_width_chars(1);
+    area.put(label, {120, top - 360, 1815, 300});
+    area.put(entry, {120, top, width, 375});
+}
+
+}  // namespace kelvane
