@@ -71,13 +71,16 @@ void MainWindow::lay_out_settings() {
         const char* caption;
         const char* tip;
         TwipsRect rect;
+        void (MainWindow::*click)();
     };
     const Command commands[] = {
-        {Command6, "Color Chooser", "Allows you to pick from a wide variety of colors for your program!", cell(1, 3, 2295)},
-        {Command5, "Icon Chooser", "Change Programs Icon", cell(2, 3, 2295)},
-        {Command8, "Background Chooser", "Choose a background picture for your program", cell(3, 3, 2295)},
-        {Command2, "Compile Program", "Compile Your webbrowser", cell(3, 4, 2175)},
-        {Command7, "Contact Me", "Contact Me", cell(4, 3, 2295)},
+        {Command6, "Color Chooser", "Allows you to pick from a wide variety of colors for your program!",
+         cell(1, 3, 2295), &MainWindow::Command6_Click},
+        {Command5, "Icon Chooser", "Change Programs Icon", cell(2, 3, 2295), &MainWindow::Command5_Click},
+        {Command8, "Background Chooser", "Choose a background picture for your program", cell(3, 3, 2295),
+         &MainWindow::Command8_Click},
+        {Command2, "Compile Program", "Compile Your webbrowser", cell(3, 4, 2175), &MainWindow::Command2_Click},
+        {Command7, "Contact Me", "Contact Me", cell(4, 3, 2295), &MainWindow::Command7_Click},
     };
     Placement& area = Frame2.area();
     for (const Field& f : fields) {
@@ -91,6 +94,7 @@ void MainWindow::lay_out_settings() {
         c.button.set_tooltip_text(c.tip);
         kelvane::set_back_color(c.button, kBackColor);
         area.put(c.button, c.rect);
+        c.button.signal_clicked().connect(sigc::mem_fun(*this, c.click));
     }
     Label1.set_text("Color Preview");
     Label1.set_tooltip_text("Preview of chosen color");
@@ -103,11 +107,6 @@ void MainWindow::lay_out_settings() {
     client().put(Frame2, {120, 1800, 8775, 2175});
     Frame2.show();
 
-    Command2.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command2_Click));
-    Command5.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command5_Click));
-    Command6.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command6_Click));
-    Command7.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command7_Click));
-    Command8.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command8_Click));
     Check1.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Check1_Click));
     // Captions and the home page follow their fields at every keystroke.
     Text3.signal_changed().connect([this] { set_caption(Command1, Text3.get_text()); });
