@@ -1,11 +1,14 @@
-// The main of test programs that use GTK: an X display first, then gtkmm.
+// The main of test programs that use GTK: a home folder and an X display of their own,
+// then gtkmm.
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
 
 #include "tests/support/display.h"
+#include "tests/support/home.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    kelvane::test::isolate_home();
     kelvane::test::ensure_display();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     return RUN_ALL_TESTS();
