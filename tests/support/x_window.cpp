@@ -196,3 +196,47 @@ int BellWatcher::count(std::chrono::milliseconds wait) {
 }
 
 }  // namespace kelvane::test
+
+namespace kelvane::test {
+
+std::optional<XWindowInfo> find_window_titled(const std::string& title, std::chrono::milliseconds timeout) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    Display* d = display.get();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+            std::optional<XWindowInfo> found;
+            for (unsigned int i = 0; i < count && !found; ++i) {
+                auto info = info_of(d, children[i]);
+                if (info && info->viewable && info->title == title) found = info;
+            }
+            if (children) XFree(children);
+            if (found) return found;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+std::pair<std::string, std::string> window_class(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return {};
+    XClassHint hint{};
+    if (!XGetClassHint(display.get(), id, &hint)) return {};
+    std::pair<std::string, std::string> names{hint.res_name ? hint.res_name : "", hint.res_class ? hint.res_class : ""};
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return names;
+}
+
+std::optional<pid_t> window_pid(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    const auto pid = cardinal_property(display.get(), id, "_NET_WM_PID");
+    return pid ? std::optional<pid_t>(static_cast<pid_t>(*pid)) : std::nullopt;
+}
+
+}  // namespace kelvane::test
