@@ -147,13 +147,18 @@ TEST(DesktopId, TellsFileNamesApartInCharactersThatEntriesAndClassesTake) {
 // Folders and file names with what an Exec line reserves, what a value escapes and
 // what the shell would expand: the entry passes the validator and names the program
 // exactly.
-class EntryPaths : public testing::TestWithParam<const char*> {};
+struct OddFolder {
+    const char* label;
+    const char* folder;
+};
+
+class EntryPaths : public testing::TestWithParam<OddFolder> {};
 
 TEST_P(EntryPaths, EntryNamesTheProgramExactly) {
     TempDir folder;
-    const fs::path program = folder / GetParam() / "my browser.exe";
-    const fs::path icon = folder / GetParam() / "icon.png";
-    const std::string name = std::string("Granny's \"Browser\" ") + GetParam();
+    const fs::path program = folder / GetParam().folder / "my browser.exe";
+    const fs::path icon = folder / GetParam().folder / "icon.png";
+    const std::string name = std::string("Granny's \"Browser\" ") + GetParam().folder;
     const auto text = menu_entry_text({name, program, icon, "kelvane-x"});
     ASSERT_TRUE(text);
     const fs::path entry = folder / "kelvane-x.desktop";
@@ -176,9 +181,16 @@ TEST_P(EntryPaths, EntryNamesTheProgramExactly) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, EntryPaths,
-                         testing::Values("plain", "with spaces", "quote\"d and 'single'", "dollar $HOME ${x}",
-                                         "back`tick`", "back\\slash\\", "percent %u %f %%", "semi;colon & amp | pipe",
-                                         "lt<gt>star*what?hash#(paren)~", "tab\there", " both ends ", "ünïcødé"));
+                         testing::Values(OddFolder{"Plain", "plain"}, OddFolder{"Spaces", "with spaces"},
+                                         OddFolder{"Quotes", "quote\"d and 'single'"},
+                                         OddFolder{"Dollar", "dollar $HOME ${x}"}, OddFolder{"Backtick", "back`tick`"},
+                                         OddFolder{"Backslash", "back\\slash\\"},
+                                         OddFolder{"Percent", "percent %u %f %%"},
+                                         OddFolder{"ShellSeparators", "semi;colon & amp | pipe"},
+                                         OddFolder{"ShellPatterns", "lt<gt>star*what?hash#(paren)~"},
+                                         OddFolder{"Tab", "tab\there"}, OddFolder{"SpacesAtBothEnds", " both ends "},
+                                         OddFolder{"Unicode", "ünïcødé"}),
+                         [](const testing::TestParamInfo<OddFolder>& info) { return std::string(info.param.label); });
 
 TEST(MenuEntryText, PathsThatAnEntryCannotCarryMakeNoEntry) {
     for (const char* folder : {"/tmp/bell\a", "/tmp/\xff\xfe", "/tmp/del\x7f"}) {
