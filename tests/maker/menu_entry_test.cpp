@@ -112,20 +112,28 @@ std::set<std::string> files_in(const fs::path& folder) {
     return names;
 }
 
-// A program that a launcher started: adopted when the launcher ends (this process
-// becomes the reaper of its orphaned descendants), ended with the test.
-class Launched {
-public:
-    Launched() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
-    ~Launched() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+// An entry started the way a desktop starts it, by `gio launch`, and the window that it
+// opened. The launcher ends at once; this process adopts the program it started (as the
+// reaper of its orphaned descendants) and ends it with the test.
+struct Launched {
+    Launched(const fs::path& entry, const std::string& title) {
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        Process launcher("/usr/bin/gio", {"launch", entry.string()});
+        launcher_status = launcher.wait(std::chrono::seconds(60));
+        if (launcher_status == 0) window = find_window_titled(title);
+        if (window) pid = window_pid(window->id).value_or(-1);
     }
-    void adopt(pid_t pid) { pid_ = pid; }
+    ~Launched() {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+    }
+    Launched(const Launched&) = delete;
+    Launched& operator=(const Launched&) = delete;
 
-private:
-    pid_t pid_ = -1;
+    std::optional<int> launcher_status;
+    std::optional<XWindowInfo> window;
+    pid_t pid = -1;
 };
 
 TEST(DesktopId, TellsFileNamesApartInCharactersThatEntriesAndClassesTake) {
@@ -236,16 +244,12 @@ TEST_F(MenuEntries, CompileInstallsAnEntryThatStartsTheProgram) {
     EXPECT_EQ(fs::path(read["Icon"]), program_data_folder(file) / "icon.png");
     EXPECT_EQ(image_size(read["Icon"]), std::make_pair(128, 128)) << "our own browser icon";
 
-    Launched launched;
-    Process launcher("/usr/bin/gio", {"launch", entry.string()});
-    ASSERT_EQ(launcher.wait(std::chrono::seconds(60)), 0);
-    auto window = find_window_titled("Granny's Browser");
-    ASSERT_TRUE(window);
-    const auto pid = window_pid(window->id);
-    ASSERT_TRUE(pid);
-    launched.adopt(*pid);
-    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(*pid) + "/exe"), maker_folder / file);
-    EXPECT_EQ(window_class(window->id), std::make_pair(desktop_id(file), desktop_id(file)))
+    const Launched launched(entry, "Granny's Browser");
+    ASSERT_EQ(launched.launcher_status, 0);
+    ASSERT_TRUE(launched.window);
+    ASSERT_GT(launched.pid, 0);
+    EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(launched.pid) + "/exe"), maker_folder / file);
+    EXPECT_EQ(window_class(launched.window->id), std::make_pair(desktop_id(file), desktop_id(file)))
         << "its windows group under its entry";
 }
 
@@ -336,15 +340,11 @@ TEST(MakerMenuEntry, TheStartToolsEntryStartsTheMaker) {
     EXPECT_EQ(read["TryExec"], KELVANE_MAKER_PATH);
     EXPECT_TRUE(fs::is_regular_file(read["Icon"]));
 
-    Launched launched;
-    Process launcher("/usr/bin/gio", {"launch", entry.string()});
-    ASSERT_EQ(launcher.wait(std::chrono::seconds(60)), 0);
-    auto window = find_window_titled("Kelvane");
-    ASSERT_TRUE(window);
-    const auto pid = window_pid(window->id);
-    ASSERT_TRUE(pid);
-    launched.adopt(*pid);
-    EXPECT_EQ(window_class(window->id).first, read["StartupWMClass"]);
+    const Launched launched(entry, "Kelvane");
+    ASSERT_EQ(launched.launcher_status, 0);
+    ASSERT_TRUE(launched.window);
+    EXPECT_GT(launched.pid, 0);
+    EXPECT_EQ(window_class(launched.window->id).first, read["StartupWMClass"]);
     fs::remove(entry);
 }
 
