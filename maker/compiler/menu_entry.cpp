@@ -90,7 +90,6 @@ std::string write_whole(const fs::path& path, std::string_view bytes) {
         if (n > 0) done += static_cast<std::size_t>(n);
     }
     if (!error && ::fchmod(fd, 0644) != 0) error = errno;
-    if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
     if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
     if (error) {
@@ -100,25 +99,33 @@ std::string write_whole(const fs::path& path, std::string_view bytes) {
     return {};
 }
 
-// The chosen picture, or our own browser icon when none was chosen or it does not
-// decode, no larger than a menu needs, as PNG bytes.
-std::optional<std::string> icon_png(const SettingsRecord& record) {
-    Glib::RefPtr<Gdk::Pixbuf> icon;
-    if (const auto* chosen = std::get_if<Picture>(&record.ReadProperty("picture"))) icon = decode_picture(*chosen);
-    if (!icon) icon = browser_icon();
-    const int largest = std::max(icon->get_width(), icon->get_height());
-    if (largest > kLargestIcon)
-        icon = icon->scale_simple(std::max(1, icon->get_width() * kLargestIcon / largest),
-                                  std::max(1, icon->get_height() * kLargestIcon / largest), Gdk::INTERP_BILINEAR);
+std::optional<std::string> png_bytes(const Glib::RefPtr<Gdk::Pixbuf>& image) {
     gchar* buffer = nullptr;
     gsize size = 0;
     GError* error = nullptr;
-    if (!gdk_pixbuf_save_to_buffer(icon->gobj(), &buffer, &size, "png", &error, nullptr)) {
+    if (!gdk_pixbuf_save_to_buffer(image->gobj(), &buffer, &size, "png", &error, nullptr)) {
         g_clear_error(&error);
         return std::nullopt;
     }
     std::unique_ptr<gchar, decltype(&g_free)> owned(buffer, g_free);
     return std::string(buffer, size);
+}
+
+// The chosen picture no larger than a menu needs, or our own browser icon when none was
+// chosen or it does not decode; as PNG bytes.
+std::optional<std::string> icon_png(const SettingsRecord& record) {
+    Glib::RefPtr<Gdk::Pixbuf> icon;
+    if (const auto* chosen = std::get_if<Picture>(&record.ReadProperty("picture"))) icon = decode_picture(*chosen);
+    if (!icon) {
+        // Drawn and encoded once: it is the same for every program.
+        static const std::optional<std::string> ours = png_bytes(browser_icon());
+        return ours;
+    }
+    const int largest = std::max(icon->get_width(), icon->get_height());
+    if (largest > kLargestIcon)
+        icon = icon->scale_simple(std::max(1, icon->get_width() * kLargestIcon / largest),
+                                  std::max(1, icon->get_height() * kLargestIcon / largest), Gdk::INTERP_BILINEAR);
+    return png_bytes(icon);
 }
 
 }  // namespace
