@@ -178,7 +178,7 @@ void Form::guard_title_and_border() {
 bool Form::on_property_notify_event(GdkEventProperty* event) {
     struct Kept {
         const char* property;
-        bool (Form::*show_own)();
+        void (Form::*show_own)();
     };
     static const std::array<Kept, 4> kept{{
         {"WM_NAME", &Form::show_own_title},
@@ -201,37 +201,34 @@ bool Form::on_property_notify_event(GdkEventProperty* event) {
     return Gtk::Window::on_property_notify_event(event);
 }
 
-bool Form::show_own_title() {
+void Form::show_own_title() {
     auto window = get_window();
-    if (!window) return false;
+    if (!window) return;
     const Glib::ustring title = get_title();
-    if (title_property(window, "_NET_WM_NAME") == title && title_property(window, "WM_NAME") == title) return false;
+    if (title_property(window, "_NET_WM_NAME") == title && title_property(window, "WM_NAME") == title) return;
     window->set_title(title);
     ++own_changes_["_NET_WM_NAME"];
     ++own_changes_["WM_NAME"];
-    return true;
 }
 
-bool Form::show_own_decorations() {
+void Form::show_own_decorations() {
     auto window = get_window();
-    if (!window) return false;
+    if (!window) return;
     // GTK leaves a decorated window without decoration hints, or asks for all of them.
     Gdk::WMDecoration shown{};
     const bool hinted = window->get_decorations(shown);
     const bool decorated = !hinted || shown == Gdk::DECOR_ALL, undecorated = hinted && shown == Gdk::WMDecoration(0);
-    if (get_decorated() ? decorated : undecorated) return false;
+    if (get_decorated() ? decorated : undecorated) return;
     window->set_decorations(get_decorated() ? Gdk::DECOR_ALL : Gdk::WMDecoration(0));
     ++own_changes_["_MOTIF_WM_HINTS"];
-    return true;
 }
 
-bool Form::show_own_type_hint() {
+void Form::show_own_type_hint() {
     auto window = get_window();
-    if (!window || window->get_type_hint() == get_type_hint()) return false;
+    if (!window || window->get_type_hint() == get_type_hint()) return;
     // A window manager that takes a new type from a shown window takes it back the same way.
     window->set_type_hint(get_type_hint());
     ++own_changes_["_NET_WM_WINDOW_TYPE"];
-    return true;
 }
 
 bool Form::set_back_color(std::int32_t colour) { return kelvane::set_back_color(*this, colour); }

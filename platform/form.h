@@ -56,11 +56,10 @@ private:
     void apply_size();
     void apply_pointer();
     void frame_changed();
-    // Each writes the window's own value back when the window system shows another;
-    // true when it wrote.
-    bool show_own_title();
-    bool show_own_decorations();
-    bool show_own_type_hint();
+    // Each writes the window's own value back when the window system shows another.
+    void show_own_title();
+    void show_own_decorations();
+    void show_own_type_hint();
 
     Placement client_;
     float width_, height_;
