@@ -16,7 +16,7 @@ BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips
     for (Control c : {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1})
         area.put(control(c), design_rect(c));
     area.put(WindowsMediaPlayer1, {120, 5160, 8535, 495});
-    area.put(StatusBar1, {0, 5445, client_width_twips, 255});
+    area.put_along_bottom(StatusBar1, {0, 5445, client_width_twips, 255});
     Text1.show();
     Command1.show();
     Command2.show();
@@ -38,6 +38,7 @@ void BrowserWindow::hold_title_and_border(std::function<Glib::ustring()> title,
     held_title_ = std::move(title);
     held_border_ = std::move(border_code);
     keep_title_and_border();
+    guard_title_and_border();  // also against other programs
 }
 
 void BrowserWindow::keep_title_and_border() {
