@@ -32,4 +32,9 @@ private:
     std::optional<int> status_;
 };
 
+// The processes started by `root`, their children and so on, alive now.
+std::vector<pid_t> descendants(pid_t root);
+// The short command name of a process (its comm, at most 15 characters).
+std::string command_name(pid_t pid);
+
 }  // namespace kelvane::test

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kelvane::test {
 
@@ -19,6 +20,8 @@ struct XWindowInfo {
 
 // The shown top-level window of the process, waiting for it at most the given time.
 std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// The shown top-level windows of the process now.
+std::vector<XWindowInfo> windows_of(pid_t pid);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
 // A left click at a point of the window, in pixels from its top-left corner, made by the
