@@ -3,10 +3,12 @@
 #include <gtkmm/application.h>
 
 #include "browser/frm_main.h"
+#include "browserwindow/web_context.h"
 #include "platform/application.h"
 
 int main() {
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
+    kelvane::set_web_profile_name(kelvane::own_file().filename().string());
     kelvane::FrmMain window;
     window.Form_Load(kelvane::own_file());
     return app->run(window);
