@@ -37,13 +37,16 @@ NotificationService::NotificationService() {
     address_ = "unix:path=" + socket.string();
     daemon_ = std::make_unique<Process>("/usr/bin/dbus-daemon",
                                         std::vector<std::string>{"--session", "--nofork", "--address=" + address_});
+    // The socket may be there a moment before the daemon listens on it.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    bus_ = g_dbus_connection_new_for_address_sync(
-        address_.c_str(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr);
+    while (!bus_ && std::chrono::steady_clock::now() < deadline) {
+        bus_ = g_dbus_connection_new_for_address_sync(
+            address_.c_str(),
+            GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr);
+        if (!bus_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     if (!bus_) return;
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
     static const GDBusInterfaceVTable vtable = {on_call, nullptr, nullptr, {}};
