@@ -81,15 +81,18 @@ void close_and_wait(Process& program, unsigned long window) {
 }
 
 TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
-    server.serve("/home.html", "<html><body>home</body></html>", "text/html",
-                 "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
+    // The page tells what it found in local storage, then leaves something there.
+    server.serve("/home.html",
+                 "<html><body><script>const found = localStorage.getItem('k') || 'nothing';"
+                 "localStorage.setItem('k', 'kept'); fetch('/stored/' + found)</script></body></html>",
+                 "text/html", "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
     const auto alpha = make("alpha");
     const std::string alpha_bytes = read_file(alpha);
     {
         Process first(alpha, {}, environment());
         auto window = find_window(first.pid());
         ASSERT_TRUE(window);
-        ASSERT_TRUE(server.wait_for("/home.html", 1));
+        ASSERT_TRUE(server.wait_for("/stored/nothing", 1));
         EXPECT_EQ(requests_with("/home.html", "login=alice"), 0);
         close_and_wait(first, window->id);
     }
@@ -99,12 +102,13 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
         ASSERT_TRUE(window);
         ASSERT_TRUE(server.wait_for("/home.html", 2));
         EXPECT_EQ(requests_with("/home.html", "Cookie: login=alice"), 1) << "the login was lost at the restart";
+        EXPECT_TRUE(server.wait_for("/stored/kept", 1)) << "local storage was lost at the restart";
         close_and_wait(again, window->id);
     }
     {
         Process other(make("beta"), {}, environment());
         ASSERT_TRUE(find_window(other.pid()));
-        ASSERT_TRUE(server.wait_for("/home.html", 3));
+        ASSERT_TRUE(server.wait_for("/stored/nothing", 2));
         EXPECT_EQ(requests_with("/home.html", "login=alice"), 1) << "another program saw alpha's session";
     }
     EXPECT_EQ(read_file(alpha), alpha_bytes) << "a created program never writes its own file";
