@@ -1,5 +1,7 @@
 #include "browserwindow/popup_window.h"
 
+#include <gdkmm/display.h>
+#include <gdkmm/monitor.h>
 #include <glibmm/main.h>
 #include <webkit2/webkit2.h>
 
@@ -26,13 +28,16 @@ PopupWindow::PopupWindow(WebView& opener, WebKitWebView* view, WebKitURIRequest*
                      this);
 }
 
-PopupWindow::~PopupWindow() {
-    g_signal_handlers_disconnect_by_data(view_.widget().gobj(), this);
-    g_object_unref(request_);
-}
+PopupWindow::~PopupWindow() { g_signal_handlers_disconnect_by_data(view_.widget().gobj(), this); }
+
+void PopupWindow::Unref::operator()(void* object) const { g_object_unref(object); }
 
 void PopupWindow::set_size(int width, int height) {
-    set_default_size(std::max(width, kSmallest), std::max(height, kSmallest));
+    // Never smaller than a usable window, never larger than the screen.
+    Gdk::Rectangle screen(0, 0, width, height);
+    if (auto monitor = get_display()->get_primary_monitor()) monitor->get_workarea(screen);
+    set_default_size(std::clamp(width, kSmallest, std::max(screen.get_width(), kSmallest)),
+                     std::clamp(height, kSmallest, std::max(screen.get_height(), kSmallest)));
     sized_ = true;
     if (ready_) show_all();
 }

@@ -26,7 +26,7 @@ public:
     ~PopupWindow() override;
 
     WebView& view() { return view_; }
-    WebKitURIRequest* request() const { return request_; }
+    WebKitURIRequest* request() const { return request_.get(); }
 
     // Shown once both its size is known and the engine says it is ready to show.
     void set_size(int width, int height);
@@ -37,8 +37,11 @@ public:
 private:
     bool on_delete_event(GdkEventAny*) override;
 
+    struct Unref {
+        void operator()(void* object) const;
+    };
     WebView view_;
-    WebKitURIRequest* request_;
+    std::unique_ptr<WebKitURIRequest, Unref> request_;
     bool sized_ = false, ready_ = false;
     sigc::signal<void()> closed_;
 };
