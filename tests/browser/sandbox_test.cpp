@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
@@ -14,32 +13,6 @@
 
 namespace kelvane::test {
 namespace {
-
-using namespace std::chrono_literals;
-
-// The PID namespace levels of a process, outermost first ("NSpid:" in its status).
-std::vector<std::string> nspid(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("NSpid:", 0) != 0) continue;
-        std::istringstream fields(line.substr(6));
-        std::vector<std::string> levels;
-        for (std::string level; fields >> level;) levels.push_back(level);
-        return levels;
-    }
-    return {};
-}
-
-// The engine's web process among the program's descendants.
-std::optional<pid_t> web_process(pid_t program) {
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    do {
-        for (pid_t pid : descendants(program))
-            if (command_name(pid) == "WebKitWebProces") return pid;
-        std::this_thread::sleep_for(20ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
-}
 
 // Runs a command and tells whether it succeeded, without its output.
 bool succeeds(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
@@ -59,16 +32,15 @@ protected:
 };
 
 TEST_F(Sandbox, WebProcessRunsInAPidNamespaceOfItsOwn) {
-    // The namespaces the engine asks bubblewrap for.
-    if (!succeeds("/usr/bin/bwrap --unshare-pid --unshare-ipc --unshare-uts --unshare-net --ro-bind / / /bin/true"))
+    if (!web_sandbox_can_run())
         GTEST_SKIP() << "bubblewrap cannot make namespaces on this system, so no sandbox can run here";
     Process browser(program);
     ASSERT_TRUE(find_window(browser.pid()));
     ASSERT_TRUE(server.wait_for("/home.html"));
-    auto web = web_process(browser.pid());
+    auto web = web_process_of(browser.pid());
     ASSERT_TRUE(web);
-    EXPECT_EQ(nspid(*web).size(), 2u) << "the web process shares the program's PID namespace";
-    EXPECT_EQ(nspid(browser.pid()).size(), nspid(getpid()).size());
+    EXPECT_EQ(pid_namespace_levels(*web).size(), 2u) << "the web process shares the program's PID namespace";
+    EXPECT_EQ(pid_namespace_levels(browser.pid()).size(), pid_namespace_levels(getpid()).size());
 }
 
 TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
@@ -88,9 +60,9 @@ TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
                                          restrict + " \"$0\" 2>\"$1\"", program.string(), errors.string()});
     ASSERT_TRUE(find_window(browser.pid()));
     ASSERT_TRUE(server.wait_for("/home.html"));
-    auto web = web_process(browser.pid());
+    auto web = web_process_of(browser.pid());
     ASSERT_TRUE(web);
-    EXPECT_EQ(nspid(*web).size(), nspid(browser.pid()).size());
+    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(browser.pid()).size());
     std::ifstream in(errors);
     std::stringstream text;
     text << in.rdbuf();

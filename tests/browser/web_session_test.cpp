@@ -72,6 +72,15 @@ protected:
     SettingsRecord record;
 };
 
+// Where the sandbox can run, these pages are rendered in it: the web process has a PID
+// namespace of its own.
+void expect_sandboxed(pid_t program) {
+    if (!web_sandbox_can_run()) return;
+    auto web = web_process_of(program);
+    ASSERT_TRUE(web);
+    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(program).size() + 1);
+}
+
 // Clicks into the web view, which starts at (8, 40) pixels in the default layout.
 bool click_page(unsigned long window) { return click(window, 100, 100); }
 
@@ -94,6 +103,7 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
         ASSERT_TRUE(window);
         ASSERT_TRUE(server.wait_for("/stored/nothing", 1));
         EXPECT_EQ(requests_with("/home.html", "login=alice"), 0);
+        expect_sandboxed(first.pid());
         close_and_wait(first, window->id);
     }
     {
@@ -170,6 +180,7 @@ TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesW
     auto window = find_window(program.pid());
     ASSERT_TRUE(window);
     ASSERT_TRUE(server.wait_for("/shown/home", 1));
+    expect_sandboxed(program.pid());
 
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
@@ -208,6 +219,7 @@ TEST_F(WebSession, DownloadsGoToTheDownloadFolderAndNeverOverwrite) {
     auto complete = [&](const std::string& name) {
         return eventually([&] { return read_file(downloads / name) == zip; });
     };
+    expect_sandboxed(program.pid());
     ASSERT_TRUE(click_page(window->id));
     ASSERT_TRUE(complete("report.zip"));
     ASSERT_TRUE(click_page(window->id));

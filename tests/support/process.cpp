@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -96,6 +98,33 @@ std::vector<pid_t> descendants(pid_t root) {
             if (parent == found[i]) found.push_back(child);
     found.erase(found.begin());
     return found;
+}
+
+std::vector<std::string> pid_namespace_levels(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("NSpid:", 0) != 0) continue;
+        std::istringstream fields(line.substr(6));
+        std::vector<std::string> levels;
+        for (std::string level; fields >> level;) levels.push_back(level);
+        return levels;
+    }
+    return {};
+}
+
+std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        for (pid_t pid : descendants(program))
+            if (command_name(pid) == "WebKitWebProces") return pid;  // its name cut to 15 characters
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
+bool web_sandbox_can_run() {
+    return std::system("/usr/bin/bwrap --unshare-pid --unshare-ipc --unshare-uts --unshare-net --ro-bind / / "
+                       "/bin/true >/dev/null 2>&1") == 0;
 }
 
 }  // namespace kelvane::test
