@@ -84,6 +84,23 @@ std::optional<XWindowInfo> find_window_titled(const std::string& title, std::chr
     return find_shown_window([&title](Display* d, Window w) { return title_of(d, w) == title; }, timeout);
 }
 
+std::vector<XWindowInfo> windows_of(pid_t pid) {
+    std::vector<XWindowInfo> shown;
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return shown;
+    Display* d = display.get();
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count; ++i) {
+            if (cardinal_property(d, children[i], "_NET_WM_PID") != pid) continue;
+            if (auto info = info_of(d, children[i]); info && info->viewable) shown.push_back(*info);
+        }
+    }
+    if (children) XFree(children);
+    return shown;
+}
+
 std::optional<XWindowInfo> window_info(unsigned long id) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return std::nullopt;
