@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "tests/support/patience.h"
+
 namespace kelvane::test {
 
 struct XWindowInfo {
@@ -18,7 +20,7 @@ struct XWindowInfo {
 };
 
 // The shown top-level window of the process, waiting for it at most the given time.
-std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = kPatience);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
 // A left click at a point of the window, in pixels from its top-left corner, made by the
@@ -44,8 +46,10 @@ public:
     ~BellWatcher();
     BellWatcher(const BellWatcher&) = delete;
     BellWatcher& operator=(const BellWatcher&) = delete;
-    // The bells rung so far, waiting up to the given time for the first one.
-    int count(std::chrono::milliseconds wait = std::chrono::milliseconds(500));
+    // The bells rung so far. A round trip to the X server brings in every bell it rang
+    // before; the ringer must first have had its own requests carried out (for this
+    // process, a round trip on its connection: drain()), so none can still be on its way.
+    int count();
 
 private:
     void* display_;
