@@ -34,9 +34,8 @@ bool display_answers(const std::string& name) {
     return d != nullptr;
 }
 
-// Starts Xvfb on display `number` and waits until it answers; false if it died.
-bool start_xvfb(int number) {
-    const std::string name = ":" + std::to_string(number);
+// Starts Xvfb on the display (":1234") and waits until it answers; false if it died.
+bool start_xvfb(const std::string& name) {
     xvfb = fork();
     if (xvfb == 0) {
         // Ends with the test program however that ends (a time-out kills it outright), so no
@@ -74,11 +73,11 @@ void ensure_display() {
     if (lock >= 0) flock(lock, LOCK_EX);
     const int first = 1000 + static_cast<int>(getpid() % 20000);
     for (int number = first; number < first + 100; ++number) {
-        const std::string name = ":" + std::to_string(number);
-        if (std::filesystem::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
-            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock") || display_answers(name))
+        const std::string digits = std::to_string(number), name = ":" + digits;
+        if (std::filesystem::exists(std::string("/tmp/.X11-unix/X") + digits) ||
+            std::filesystem::exists(std::string("/tmp/.X") + digits + "-lock") || display_answers(name))
             continue;
-        if (start_xvfb(number)) {
+        if (start_xvfb(name)) {
             if (lock >= 0) close(lock);
             setenv("DISPLAY", name.c_str(), 1);
             std::atexit(stop_xvfb);
