@@ -2,10 +2,8 @@
 // through the X server, their browsing through a web server on 127.0.0.1.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "tests/support/created_program.h"
 #include "tests/support/media_files.h"
@@ -92,12 +90,7 @@ TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
 
     // GStreamer's own log tells from outside that the song reached the playing state.
     const auto log = folder / "gst.log";
-    setenv("GST_DEBUG", "GST_STATES:4", 1);
-    setenv("GST_DEBUG_FILE", log.c_str(), 1);
-    setenv("GST_DEBUG_NO_COLOR", "1", 1);
-    Process browser(program);
-    unsetenv("GST_DEBUG");
-    unsetenv("GST_DEBUG_FILE");
+    Process browser(program, {}, {{"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
     ASSERT_TRUE(find_window(browser.pid()));
 
     auto playing = [&] {
@@ -106,10 +99,7 @@ TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
         text << in.rdbuf();
         return text.str().find("playbin0> completed state change to PLAYING") != std::string::npos;
     };
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!playing() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(playing());
+    EXPECT_TRUE(wait_until(playing));
 }
 
 TEST_F(CreatedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {

@@ -56,7 +56,7 @@ TEST_F(Configuration, HeightAndWidthLandCrosswise) {
 
     window.show();
     ASSERT_TRUE(pump_until([&] { return window.get_mapped(); }));
-    pump_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(settle(window));
     EXPECT_EQ(window.get_allocated_width(), 600);
     EXPECT_EQ(window.get_allocated_height(), 200);
 }

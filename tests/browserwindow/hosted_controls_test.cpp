@@ -63,7 +63,7 @@ TEST_F(Browsing, NothingHappensWithoutHistoryOrAddress) {
     window.Command3_Click();  // nothing loaded yet
     window.Text1.set_text("");
     window.Command1_Click();
-    pump_for(std::chrono::milliseconds(200));
+    drain();
     EXPECT_EQ(window.WebBrowser1.uri(), "");
 }
 
@@ -104,7 +104,7 @@ TEST(CreatedWindow, KeepsItsTitleAndBorderWhateverThePageDoes) {
     window.Form_Load(folder / "program");
     window.show();
     ASSERT_TRUE(pump_until([&] { return server.count("/titled.html") == 1 && !window.WebBrowser1.loading(); }));
-    pump_for(std::chrono::milliseconds(100));
+    drain();
     EXPECT_EQ(window.get_title(), "Kept Title");
 
     window.set_title("Changed");

@@ -23,7 +23,7 @@ protected:
     }
 
     Gtk::Allocation settled(Gtk::Widget& widget) {
-        pump_for(std::chrono::milliseconds(50));
+        EXPECT_TRUE(settle(widget));
         return widget.get_allocation();
     }
 

@@ -93,10 +93,7 @@ TEST_F(Choosers, IconAndBackgroundReachTheCreatedProgram) {
     EXPECT_EQ(window_icon_size(window->id), std::make_pair(32, 32));
     // The background shows where no control stands: the top-left corner.
     std::optional<unsigned long> corner;
-    for (int i = 0; i < 100 && corner != 0x11aa44u; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        corner = pixel(window->id, 2, 2);
-    }
+    wait_until([&] { return (corner = pixel(window->id, 2, 2)) == 0x11aa44u; });
     EXPECT_EQ(corner, 0x11aa44u);
 }
 

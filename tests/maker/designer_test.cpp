@@ -144,39 +144,47 @@ TEST_F(Designer, PanelPressCopiesSixteenFieldsAndTheWindowOnlyHides) {
 // The whole way with real pointer events: select, drag a handle, click the empty panel,
 // compile, and the created program's browse button has the dragged size.
 TEST_F(Designer, DraggedSizeReachesTheCreatedProgram) {
-    pump_until([&] { return main().get_mapped(); });
-    pump_for(std::chrono::milliseconds(200));
+    ASSERT_TRUE(pump_until([&] { return main().get_mapped(); }));
+    ASSERT_TRUE(settle(main()));  // on the screen, where the X server sends the pointer's events
     const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
     auto at = [&](Gtk::Widget& widget, int x, int y) {
         int wx = 0, wy = 0;
         widget.translate_coordinates(main(), x, y, wx, wy);
         return std::make_pair(wx, wy);
     };
+    // What each event does is handled, laid out and on the X server before the next comes:
+    // a handle's moves come in the handle's own coordinates, so the next one is only right
+    // once the handle stands where the last one put it.
     auto press = [&](std::pair<int, int> p, int button) {
-        pointer_move(xid, p.first, p.second);
-        pump_for(std::chrono::milliseconds(30));
-        pointer_button(button, true);
-        pump_for(std::chrono::milliseconds(30));
-        pointer_button(button, false);
-        pump_for(std::chrono::milliseconds(60));
+        ASSERT_TRUE(pointer_move(xid, p.first, p.second));
+        ASSERT_TRUE(pointer_button(button, true));
+        ASSERT_TRUE(pointer_button(button, false));
+        ASSERT_TRUE(settle(main()));
     };
 
     press(at(main().Command1, 20, 10), 3);  // right-click the browse button
     ASSERT_EQ(main().designer.selected(), &main().Command1);
     ASSERT_TRUE(main().handle[4]->get_mapped());
 
-    // Drag the bottom-right handle 30 pixels right and 10 down, in small steps.
-    const auto start = at(*main().handle[4], 3, 3);
-    pointer_move(xid, start.first, start.second);
-    pump_for(std::chrono::milliseconds(30));
-    pointer_button(1, true);
-    pump_for(std::chrono::milliseconds(30));
-    for (int step = 1; step <= 10; ++step) {
-        pointer_move(xid, start.first + 3 * step, start.second + step);
-        pump_for(std::chrono::milliseconds(15));
+    // Drag the bottom-right handle 30 pixels right and 10 down, in small steps of unequal
+    // sizes: the handle follows the pointer, so equal steps would each reach it at the same
+    // point of the handle, and a move to where the last one was is ignored.
+    auto pointer = at(*main().handle[4], 3, 3);
+    ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second));
+    ASSERT_TRUE(pointer_button(1, true));
+    ASSERT_TRUE(settle(main()));
+    const std::pair<int, int> steps[] = {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {4, 1}, {3, 1}, {2, 1}};
+    TwipsRect expected = browse();
+    for (auto [right, down] : steps) {
+        pointer = {pointer.first + right, pointer.second + down};
+        expected.width += 15 * right;
+        expected.height += 15 * down;
+        ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second));
+        ASSERT_TRUE(settle(main()));
+        ASSERT_EQ(browse(), expected) << "after a step of " << right << ", " << down;
     }
-    pointer_button(1, false);
-    pump_for(std::chrono::milliseconds(60));
+    ASSERT_TRUE(pointer_button(1, false));
+    ASSERT_TRUE(settle(main()));
     EXPECT_EQ(browse(), (TwipsRect{3840, 120, 1695 + 450, 375 + 150}));
 
     // A left click on the empty part of the panel, below the web view.

@@ -19,7 +19,7 @@ TEST(MakerProgram, OpensOnItsStartMenuAndEndsWhenItIsClosed) {
     EXPECT_EQ(menu->width, 6015 / 15);
     EXPECT_EQ(menu->height, 4500 / 15);
     ASSERT_TRUE(close_window(menu->id));
-    auto status = maker.wait(std::chrono::seconds(10));
+    auto status = maker.wait(kPatience);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
 }

@@ -29,7 +29,7 @@ protected:
     }
     void close_preview() {
         forms.frmMain().close();
-        pump_for(std::chrono::milliseconds(20));
+        drain();
     }
 };
 
@@ -89,7 +89,7 @@ TEST_F(Preview, EachOpeningLoadsTheFieldsOfThatMoment) {
 TEST_F(Preview, ClosingTheMakerClosesThePreview) {
     open();
     forms.Form2().close();
-    pump_for(std::chrono::milliseconds(20));
+    drain();
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
     EXPECT_EQ(std::count(unloaded.begin(), unloaded.end(), FormId::frmMain), 1);
     EXPECT_EQ(all_unloaded, 1);

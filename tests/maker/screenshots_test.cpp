@@ -17,8 +17,8 @@ namespace {
 Glib::RefPtr<Gdk::Pixbuf> snapshot(Gtk::Window& window, const std::string& name) {
     window.show();
     window.present();
-    pump_until([&] { return window.get_mapped(); });
-    pump_for(std::chrono::milliseconds(300));
+    EXPECT_TRUE(pump_until([&] { return window.get_mapped(); }));
+    EXPECT_TRUE(settle(window));  // drawn, and the drawing on the X server
     auto gdk = window.get_window();
     auto picture = Gdk::Pixbuf::create(gdk, 0, 0, gdk->get_width(), gdk->get_height());
     std::filesystem::create_directories(KELVANE_SCREENSHOTS);

@@ -80,7 +80,7 @@ TEST_F(StartMenuTest, CreatingShowsMainWindowAndPositionsAndEndsTheMenu) {
 
 TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
     menu().close();
-    pump_for(std::chrono::milliseconds(20));
+    drain();
     EXPECT_EQ(all_unloaded, 1);
 }
 

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/patience.h"
+
 namespace kelvane::test {
 
 class HttpServer {
@@ -34,7 +36,7 @@ public:
     std::vector<Request> requests() const;
     int count(const std::string& path) const;
     // Waits until the path was asked for at least `times` times.
-    bool wait_for(const std::string& path, int times = 1, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    bool wait_for(const std::string& path, int times = 1, std::chrono::milliseconds timeout = kPatience) const;
     void clear();
 
 private:

@@ -132,8 +132,8 @@ bool pointer_button(int button, bool press) {
 }
 
 bool click(unsigned long id, int x, int y) {
+    // Each step waits for the X server to carry it out, so the press lands where the pointer went.
     if (!pointer_move(id, x, y)) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     return pointer_button(1, true) && pointer_button(1, false);
 }
 
@@ -204,22 +204,16 @@ BellWatcher::~BellWatcher() {
     if (display_) XCloseDisplay(static_cast<Display*>(display_));
 }
 
-int BellWatcher::count(std::chrono::milliseconds wait) {
+int BellWatcher::count() {
     Display* d = static_cast<Display*>(display_);
     if (!d) return 0;
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    do {
-        XSync(d, False);
-        while (XPending(d)) {
-            XEvent event;
-            XNextEvent(d, &event);
-            if (event.type == event_base_ + XkbEventCode &&
-                reinterpret_cast<XkbAnyEvent*>(&event)->xkb_type == XkbBellNotify)
-                ++rung_;
-        }
-        if (rung_ > 0) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    } while (std::chrono::steady_clock::now() < deadline);
+    XSync(d, False);
+    while (XPending(d)) {
+        XEvent event;
+        XNextEvent(d, &event);
+        if (event.type == event_base_ + XkbEventCode && reinterpret_cast<XkbAnyEvent*>(&event)->xkb_type == XkbBellNotify)
+            ++rung_;
+    }
     return rung_;
 }
 

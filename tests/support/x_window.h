@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/patience.h"
+
 namespace kelvane::test {
 
 struct XWindowInfo {
@@ -19,11 +21,11 @@ struct XWindowInfo {
 };
 
 // The shown top-level window of the process, waiting for it at most the given time.
-std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = kPatience);
 // The shown top-level window with this title, whichever process owns it (a program that
 // a launcher started), waiting for it at most the given time.
 std::optional<XWindowInfo> find_window_titled(const std::string& title,
-                                              std::chrono::milliseconds timeout = std::chrono::seconds(20));
+                                              std::chrono::milliseconds timeout = kPatience);
 // The window's class hint: its instance name and its class name.
 std::pair<std::string, std::string> window_class(unsigned long id);
 // The process that the window says owns it.
@@ -55,8 +57,10 @@ public:
     ~BellWatcher();
     BellWatcher(const BellWatcher&) = delete;
     BellWatcher& operator=(const BellWatcher&) = delete;
-    // The bells rung so far, waiting up to the given time for the first one.
-    int count(std::chrono::milliseconds wait = std::chrono::milliseconds(500));
+    // The bells rung so far. A round trip to the X server brings in every bell it rang
+    // before; the ringer must first have had its own requests carried out (for this
+    // process, a round trip on its connection: drain()), so none can still be on its way.
+    int count();
 
 private:
     void* display_;
