@@ -2,6 +2,7 @@
 
 #include "common/conversions.h"
 #include "platform/caption.h"
+#include "platform/notification.h"
 
 namespace kelvane {
 
@@ -16,7 +17,7 @@ BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips
     for (Control c : {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1})
         area.put(control(c), design_rect(c));
     area.put(WindowsMediaPlayer1, {120, 5160, 8535, 495});
-    area.put(StatusBar1, {0, 5445, client_width_twips, 255});
+    area.put_along_bottom(StatusBar1, {0, 5445, client_width_twips, 255});
     Text1.show();
     Command1.show();
     Command2.show();
@@ -27,6 +28,7 @@ BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips
     Command2.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command2_Click));
     Command3.signal_clicked().connect(sigc::mem_fun(*this, &BrowserWindow::Command3_Click));
     WebBrowser1.signal_StatusTextChange().connect(sigc::mem_fun(*this, &BrowserWindow::WebBrowser1_StatusTextChange));
+    WebBrowser1.signal_download().connect(sigc::mem_fun(*this, &BrowserWindow::WebBrowser1_Download));
     WebBrowser1.signal_secure_changed().connect(sigc::mem_fun(StatusBar1, &StatusBar::set_secure));
     property_title().signal_changed().connect(sigc::mem_fun(*this, &BrowserWindow::keep_title_and_border));
     for (const char* property : {"decorated", "resizable", "type-hint"})
@@ -38,6 +40,7 @@ void BrowserWindow::hold_title_and_border(std::function<Glib::ustring()> title,
     held_title_ = std::move(title);
     held_border_ = std::move(border_code);
     keep_title_and_border();
+    guard_title_and_border();  // also against other programs
 }
 
 void BrowserWindow::keep_title_and_border() {
@@ -70,6 +73,11 @@ void BrowserWindow::WebBrowser1_StatusTextChange(const Glib::ustring& text) {
     const auto first = text.find_first_not_of(' ');
     const Glib::ustring trimmed = first == Glib::ustring::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
     StatusBar1.set_panel_text(1, trimmed);
+}
+
+void BrowserWindow::WebBrowser1_Download(const Glib::ustring& text, bool done) {
+    WebBrowser1_StatusTextChange(text);
+    if (done && !StatusBar1.get_visible()) notify_desktop(text);
 }
 
 }  // namespace kelvane

@@ -37,8 +37,9 @@ public:
     std::int16_t Check1 = 0;           // holder of the song switch
 
     // Holds the title and border style at what the two sources say: re-applied whenever
-    // the window's own title or border changes, and by keep_title_and_border() when a
-    // source does. The browser's sources are its holders, the preview's the maker's fields.
+    // the window's own title or border changes, also on the window system's side by
+    // another program, and by keep_title_and_border() when a source does. The browser's
+    // sources are its holders, the preview's the maker's fields.
     void hold_title_and_border(std::function<Glib::ustring()> title, std::function<Glib::ustring()> border_code);
     void keep_title_and_border();
 
@@ -46,6 +47,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void WebBrowser1_StatusTextChange(const Glib::ustring& text);
+    // A download's progress shows in panel 1; where it went, also when the bar is hidden.
+    void WebBrowser1_Download(const Glib::ustring& text, bool done);
 
 private:
     std::function<Glib::ustring()> held_title_, held_border_;

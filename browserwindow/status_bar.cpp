@@ -1,8 +1,13 @@
 #include "browserwindow/status_bar.h"
 
+#include <gtkmm/stylecontext.h>
+
 namespace kelvane {
 
 StatusBar::StatusBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 2) {
+    // The desktop's own background, as status bars have, so that the text reads on any
+    // colour the program has.
+    get_style_context()->add_class("kelvane-panel");
     for (std::size_t i = 0; i < panels_.size(); ++i) {
         Panel& panel = panels_[i];
         panel.label.set_xalign(0);

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include "browserwindow/popup_window.h"
+#include "browserwindow/web_context.h"
+
 namespace kelvane {
 namespace {
 
@@ -21,8 +24,14 @@ bool has_scheme(const std::string& text) {
 
 }  // namespace
 
-WebView::WebView()
-    : view_(WEBKIT_WEB_VIEW(webkit_web_view_new())), widget_(Gtk::manage(Glib::wrap(GTK_WIDGET(view_)))) {
+constexpr const char* kWrapperKey = "kelvane-web-view";
+
+WebView::WebView() : WebView(new_web_view()) {}
+
+WebView::WebView(WebKitWebView* view)
+    : view_(view), widget_(Gtk::manage(Glib::wrap(GTK_WIDGET(view_)))),
+      new_windows_(std::make_unique<NewWindows>(*this, view_)) {
+    g_object_set_data(G_OBJECT(view_), kWrapperKey, this);
     g_signal_connect(view_, "load-changed", G_CALLBACK(on_load_changed), this);
     g_signal_connect(view_, "load-failed", G_CALLBACK(on_load_failed), this);
     g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(on_mouse_target_changed), this);
@@ -33,6 +42,11 @@ WebView::WebView()
 WebView::~WebView() {
     // The widget belongs to its container and may outlive this wrapper.
     g_signal_handlers_disconnect_by_data(view_, this);
+    g_object_set_data(G_OBJECT(view_), kWrapperKey, nullptr);
+}
+
+WebView* WebView::from(WebKitWebView* view) {
+    return static_cast<WebView*>(g_object_get_data(G_OBJECT(view), kWrapperKey));
 }
 
 Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {

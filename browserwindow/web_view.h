@@ -5,13 +5,19 @@
 #include <gtkmm/widget.h>
 #include <sigc++/signal.h>
 
+#include <memory>
+
 typedef struct _WebKitWebView WebKitWebView;
 
 namespace kelvane {
 
+class NewWindows;
+
 class WebView {
 public:
     WebView();
+    // Wraps a view that the engine asked for, such as a popup related to its opener.
+    explicit WebView(WebKitWebView* view);
     ~WebView();
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
@@ -34,8 +40,14 @@ public:
     sigc::signal<void(bool)>& signal_secure_changed() { return secure_changed_; }
     bool secure() const { return secure_; }
 
+    // What a download started from this view says: its progress, and at the end
+    // (done) where the file went or that it failed.
+    sigc::signal<void(const Glib::ustring&, bool done)>& signal_download() { return download_; }
+
     // The web address that Navigate opens for what the user typed.
     static Glib::ustring address_to_uri(const Glib::ustring& address);
+    // The wrapper of a view, or null.
+    static WebView* from(WebKitWebView* view);
 
 private:
     static void on_load_changed(WebKitWebView* view, int event, WebView* self);
@@ -50,6 +62,8 @@ private:
     bool loading_ = false;
     sigc::signal<void(const Glib::ustring&)> status_text_change_;
     sigc::signal<void(bool)> secure_changed_;
+    sigc::signal<void(const Glib::ustring&, bool)> download_;
+    std::unique_ptr<NewWindows> new_windows_;
 };
 
 }  // namespace kelvane

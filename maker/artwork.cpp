@@ -120,4 +120,49 @@ Glib::RefPtr<Gdk::Pixbuf> maker_icon() {
     return to_pixbuf(surface);
 }
 
+Glib::RefPtr<Gdk::Pixbuf> browser_icon() {
+    auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_ARGB32, 128, 128);
+    auto cr = Cairo::Context::create(surface);
+    // The window, with its title bar.
+    rounded_rectangle(cr, 8, 14, 112, 100, 12);
+    cr->set_source_rgb(0.96, 0.97, 0.99);
+    cr->fill_preserve();
+    cr->set_source_rgb(0.20, 0.40, 0.70);
+    cr->set_line_width(4);
+    cr->stroke();
+    cr->rectangle(10, 16, 108, 20);
+    cr->fill();
+    for (double x : {22.0, 34.0, 46.0}) {
+        cr->arc(x, 26, 4, 0, 2 * M_PI);
+        cr->set_source_rgb(1, 1, 1);
+        cr->fill();
+    }
+    // The globe inside it.
+    auto sea = Cairo::RadialGradient::create(56, 66, 4, 64, 75, 32);
+    sea->add_color_stop_rgb(0, 0.45, 0.70, 0.95);
+    sea->add_color_stop_rgb(1, 0.16, 0.40, 0.75);
+    cr->arc(64, 75, 30, 0, 2 * M_PI);
+    cr->set_source(sea);
+    cr->fill();
+    cr->set_source_rgb(1, 1, 1);
+    cr->set_line_width(3);
+    cr->arc(64, 75, 30, 0, 2 * M_PI);
+    cr->stroke();
+    cr->move_to(34, 75);
+    cr->line_to(94, 75);
+    cr->move_to(38, 60);
+    cr->line_to(90, 60);
+    cr->move_to(38, 90);
+    cr->line_to(90, 90);
+    cr->move_to(64, 45);
+    cr->curve_to(48, 58, 48, 92, 64, 105);
+    cr->move_to(64, 45);
+    cr->curve_to(80, 58, 80, 92, 64, 105);
+    cr->move_to(64, 45);
+    cr->line_to(64, 105);
+    cr->set_line_width(2);
+    cr->stroke();
+    return to_pixbuf(surface);
+}
+
 }  // namespace kelvane

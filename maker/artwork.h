@@ -8,6 +8,8 @@ namespace kelvane {
 
 Glib::RefPtr<Gdk::Pixbuf> banner_picture();
 Glib::RefPtr<Gdk::Pixbuf> maker_icon();
+// The menu icon of a created browser whose maker chose none: a globe in a browser window.
+Glib::RefPtr<Gdk::Pixbuf> browser_icon();
 // 400 by 300 pixels; the buttons stand at 96,64 and 96,144, each 217 by 49.
 Glib::RefPtr<Gdk::Pixbuf> start_menu_picture();
 

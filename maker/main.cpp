@@ -1,14 +1,17 @@
 // The maker: makes browsers of the user's own from the template beside it.
 #include <gtkmm/application.h>
 
+#include "browserwindow/web_context.h"
 #include "maker/forms.h"
 #include "maker/dialogs/start_menu.h"
 #include "platform/application.h"
 #include "platform/message_box.h"
+#include "platform/user_folders.h"
 
 int main() {
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
+    kelvane::set_web_profile_name(kelvane::kMakerFolderName);
     kelvane::Forms forms(kelvane::app_path());
     forms.signal_all_unloaded().connect([&] { app->release(); });
     app->signal_activate().connect([&] {

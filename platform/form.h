@@ -5,25 +5,31 @@
 #include <gtkmm/window.h>
 
 #include <cstdint>
+#include <map>
+#include <string>
 
 #include "platform/placement.h"
+#include "platform/window_properties.h"
 
 namespace kelvane {
 
 class Form : public Gtk::Window {
 public:
+    // The design gives the size of the client area.
     Form(float client_width_twips, float client_height_twips);
 
     Placement& client() { return client_; }
 
-    // The window's size in twips; false for a negative or non-finite value.
+    // The window's outer size in twips: the client area is smaller by the frame that the
+    // window manager reports drawing around it. False for a negative value, or one that
+    // is not finite or beyond what the window system can draw.
     bool set_width(float twips);
     bool set_height(float twips);
     float width() const { return width_; }
     float height() const { return height_; }
 
     // 0 none, 1 fixed single, 2 sizable, 3 fixed dialog, 4 fixed tool window,
-    // 5 sizable tool window; false for any other code.
+    // 5 sizable tool window; false for any other code. A shown window stays shown.
     bool set_border_style(int code);
     int border_style() const { return border_style_; }
 
@@ -38,17 +44,33 @@ public:
     // The background picture, drawn unscaled at the top-left corner; none clears it.
     void set_picture(const Glib::RefPtr<Gdk::Pixbuf>& picture);
 
+    // From now on, a title, decoration or window type that another program gives the
+    // window on the window system's side is written back at once.
+    void guard_title_and_border();
+
 protected:
     void on_realize() override;
+    bool on_property_notify_event(GdkEventProperty* event) override;
 
 private:
     void apply_size();
     void apply_pointer();
+    void frame_changed();
+    // Each writes the window's own value back when the window system shows another.
+    void show_own_title();
+    void show_own_decorations();
+    void show_own_type_hint();
 
     Placement client_;
     float width_, height_;
+    // Whether width and height are outer sizes yet, or still the design's client area.
+    bool outer_width_ = false, outer_height_ = false;
+    FrameExtents frame_;
     int border_style_ = 2;
     int mouse_pointer_ = 0;
+    bool keep_shown_ = false;
+    // Changes of watched properties that this window made itself and has yet to hear of.
+    std::map<std::string, int> own_changes_;
 };
 
 }  // namespace kelvane

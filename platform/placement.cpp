@@ -5,7 +5,6 @@
 #include <gtkmm/stylecontext.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/twips.h"
 
@@ -39,9 +38,14 @@ void Placement::put(Gtk::Widget& child, const TwipsRect& rect) {
     child.set_parent(*this);
 }
 
+void Placement::put_along_bottom(Gtk::Widget& child, const TwipsRect& rect) {
+    put(child, rect);
+    children_.back().along_bottom = true;
+}
+
 bool Placement::set(Gtk::Widget& widget, Edge edge, float twips) {
     Child* child = find(widget);
-    if (!child || !std::isfinite(twips)) return false;
+    if (!child || !drawable_twips(twips)) return false;
     if ((edge == Edge::Width || edge == Edge::Height) && twips < 0) return false;
     TwipsRect rect = child->rect;
     switch (edge) {
@@ -55,9 +59,9 @@ bool Placement::set(Gtk::Widget& widget, Edge edge, float twips) {
 
 bool Placement::set_rect(Gtk::Widget& widget, const TwipsRect& rect) {
     Child* child = find(widget);
-    const bool finite = std::isfinite(rect.left) && std::isfinite(rect.top) && std::isfinite(rect.width) &&
-                        std::isfinite(rect.height);
-    if (!child || !finite || rect.width < 0 || rect.height < 0) return false;
+    const bool drawable = drawable_twips(rect.left) && drawable_twips(rect.top) && drawable_twips(rect.width) &&
+                          drawable_twips(rect.height);
+    if (!child || !drawable || rect.width < 0 || rect.height < 0) return false;
     child->rect = rect;
     // The container's own size does not depend on where its children stand: a new
     // allocation is enough, and leaves the other children as they are.
@@ -118,8 +122,14 @@ void Placement::on_size_allocate(Gtk::Allocation& allocation) {
 void Placement::allocate_child(Child& child) {
     Gtk::Widget& widget = *child.widget;
     const Gtk::Allocation own = get_allocation();
-    const int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
-    const int w = twips_to_pixels(child.rect.width), h = twips_to_pixels(child.rect.height);
+    int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
+    int w = twips_to_pixels(child.rect.width);
+    const int h = twips_to_pixels(child.rect.height);
+    if (child.along_bottom) {
+        x = 0;
+        y = own.get_height() - h;
+        w = own.get_width();
+    }
     // GTK wants to be asked for sizes before it allocates. A control may get less than
     // it asks for, but not less than its own frame (border and padding): such a control
     // is not drawn, and its geometry stays as set.

@@ -23,8 +23,12 @@ public:
 
     // Adds a child at the rectangle; later children stack in front of earlier ones.
     void put(Gtk::Widget& child, const TwipsRect& rect);
-    // Sets one edge of a child; false (nothing changes) for a value that is not finite,
-    // a negative width or height, or a widget that is not a child.
+    // Adds a child that lies along the bottom edge at the full width, whatever size the
+    // container has: only its height is taken from the rectangle, which reads back as set.
+    void put_along_bottom(Gtk::Widget& child, const TwipsRect& rect);
+    // Sets one edge of a child; false (nothing changes) for a value that is not finite
+    // or beyond what the window system can draw, a negative width or height, or a widget
+    // that is not a child.
     bool set(Gtk::Widget& child, Edge edge, float twips);
     bool set_rect(Gtk::Widget& child, const TwipsRect& rect);
     std::optional<TwipsRect> rect(const Gtk::Widget& child) const;
@@ -53,6 +57,7 @@ private:
     struct Child {
         Gtk::Widget* widget;
         TwipsRect rect;
+        bool along_bottom = false;
     };
     Child* find(const Gtk::Widget& widget);
     const Child* find(const Gtk::Widget& widget) const;

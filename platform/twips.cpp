@@ -22,4 +22,9 @@ int twips_to_pixels(double twips) { return static_cast<int>(std::lround(twips * 
 
 float pixels_to_twips(int pixels) { return static_cast<float>(pixels / pixels_per_twip()); }
 
+bool drawable_twips(double twips) {
+    constexpr double kLargestPixels = 32767;
+    return std::isfinite(twips) && std::abs(twips * pixels_per_twip()) <= kLargestPixels;
+}
+
 }  // namespace kelvane

@@ -8,4 +8,8 @@ double pixels_per_twip();
 int twips_to_pixels(double twips);
 float pixels_to_twips(int pixels);
 
+// Whether a position or size lies within what the window system can draw: X keeps
+// coordinates and sizes in 16 bits. Not finite is not within it either.
+bool drawable_twips(double twips);
+
 }  // namespace kelvane

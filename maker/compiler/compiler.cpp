@@ -7,10 +7,12 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <iostream>
 #include <map>
 
 #include "common/program_trailer.h"
 #include "common/settings_keys.h"
+#include "maker/compiler/menu_entry.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
@@ -163,6 +165,11 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
         ::unlink(temporary.c_str());
         return {what + ": " + describe(error)};
     }
+    // The program is made: an entry that cannot be written is left out, and said so.
+    std::error_code ignored;
+    if (const std::string problem = install_menu_entry(record, std::filesystem::absolute(target, ignored));
+        !problem.empty())
+        std::cerr << "kelvanemaker: no menu entry for " << target.string() << ": " << problem << '\n';
     return {};
 }
 

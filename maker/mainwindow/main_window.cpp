@@ -17,6 +17,7 @@
 #include "platform/twips.h"
 #include "common/conversions.h"
 #include "platform/message_box.h"
+#include "platform/notification.h"
 
 namespace kelvane {
 namespace {
@@ -159,6 +160,8 @@ void MainWindow::lay_out_preview() {
     Frame1.show();
 
     Command1.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command1_Click));
+    // The preview has no status bar: where a download went is told by the desktop.
+    WebBrowser1.signal_download().connect([](const Glib::ustring& text, bool done) { if (done) notify_desktop(text); });
     Command3.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command3_Click));
     Command4.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command4_Click));
     Command9.signal_clicked().connect(sigc::mem_fun(*this, &MainWindow::Command9_Click));

@@ -58,7 +58,14 @@ TEST_F(PlacementTest, RefusesBadSizesAndKeepsTheOldRectangle) {
     EXPECT_FALSE(form.client().set(button, Edge::Height, -15));
     EXPECT_FALSE(form.client().set(button, Edge::Left, std::numeric_limits<float>::infinity()));
     EXPECT_FALSE(form.client().set(button, Edge::Top, std::nanf("")));
+    // Beyond the 16 bits in which X keeps coordinates and sizes (32767 pixels).
+    EXPECT_FALSE(form.client().set(button, Edge::Left, 1e7f));
+    EXPECT_FALSE(form.client().set(button, Edge::Top, -491520));
+    EXPECT_FALSE(form.client().set(button, Edge::Width, 491520));
+    EXPECT_FALSE(form.client().set_rect(button, {0, 0, 100, 1e9f}));
     EXPECT_FALSE(form.set_width(-1));
+    EXPECT_FALSE(form.set_width(1e7f));
+    EXPECT_FALSE(form.set_height(491520));
     Gtk::Button stranger;
     EXPECT_FALSE(form.client().set(stranger, Edge::Left, 0));
     EXPECT_EQ(*form.client().rect(button), before);

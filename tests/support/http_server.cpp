@@ -39,9 +39,10 @@ std::string HttpServer::url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
-void HttpServer::serve(const std::string& path, const std::string& body, const std::string& type) {
+void HttpServer::serve(const std::string& path, const std::string& body, const std::string& type,
+                       const std::string& headers) {
     std::lock_guard lock(mutex_);
-    pages_[path] = {type, body};
+    pages_[path] = {type, body, headers};
 }
 
 std::vector<HttpServer::Request> HttpServer::requests() const {
@@ -93,14 +94,17 @@ void HttpServer::handle(int client) {
         std::string response;
         {
             std::lock_guard lock(mutex_);
-            requests_.push_back({path, std::chrono::steady_clock::now()});
+            const auto line_end = request.find("\r\n"), head_end = request.find("\r\n\r\n");
+            requests_.push_back({path, std::chrono::steady_clock::now(),
+                                 line_end < head_end ? request.substr(line_end + 2, head_end - line_end) : ""});
             auto page = pages_.find(path);
             if (page == pages_.end()) {
                 response = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
             } else {
-                response = "HTTP/1.1 200 OK\r\nContent-Type: " + page->second.first +
-                           "\r\nCache-Control: no-store\r\nContent-Length: " + std::to_string(page->second.second.size()) +
-                           "\r\nConnection: close\r\n\r\n" + page->second.second;
+                const Page& p = page->second;
+                response = "HTTP/1.1 200 OK\r\nContent-Type: " + p.type + "\r\nCache-Control: no-store\r\n" +
+                           p.headers + "Content-Length: " + std::to_string(p.body.size()) +
+                           "\r\nConnection: close\r\n\r\n" + p.body;
             }
         }
         changed_.notify_all();

@@ -17,6 +17,7 @@ public:
     struct Request {
         std::string path;
         std::chrono::steady_clock::time_point time;
+        std::string headers;  // as sent, one "Name: value" a line
     };
 
     HttpServer();
@@ -27,7 +28,9 @@ public:
     int port() const { return port_; }
     std::string url(const std::string& path) const;
 
-    void serve(const std::string& path, const std::string& body, const std::string& type = "text/html");
+    // `headers`: more response header lines, each ending in "\r\n".
+    void serve(const std::string& path, const std::string& body, const std::string& type = "text/html",
+               const std::string& headers = "");
     std::vector<Request> requests() const;
     int count(const std::string& path) const;
     // Waits until the path was asked for at least `times` times.
@@ -43,7 +46,10 @@ private:
     int wake_[2] = {-1, -1};
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    std::map<std::string, std::pair<std::string, std::string>> pages_;  // path -> type, body
+    struct Page {
+        std::string type, body, headers;
+    };
+    std::map<std::string, Page> pages_;
     std::vector<Request> requests_;
     std::vector<std::thread> workers_;
     std::thread acceptor_;

@@ -32,4 +32,18 @@ private:
     std::optional<int> status_;
 };
 
+// The processes started by `root`, their children and so on, alive now.
+std::vector<pid_t> descendants(pid_t root);
+// The short command name of a process (its comm, at most 15 characters).
+std::string command_name(pid_t pid);
+
+// The process ids of a process in each PID namespace it is in, outermost first (its
+// NSpid); one per namespace level.
+std::vector<std::string> pid_namespace_levels(pid_t pid);
+// The web engine's page-rendering process among the program's descendants, waiting for
+// it at most the given time.
+std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout = std::chrono::seconds(30));
+// Whether bubblewrap can make the namespaces the engine's sandbox asks for on this system.
+bool web_sandbox_can_run();
+
 }  // namespace kelvane::test

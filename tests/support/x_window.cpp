@@ -48,9 +48,9 @@ std::optional<XWindowInfo> info_of(Display* d, Window w) {
     return XWindowInfo{w, title_of(d, w), attributes.width, attributes.height, attributes.map_state == IsViewable};
 }
 
-}  // namespace
-
-std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout) {
+// The first shown top-level window that `wanted` accepts, waiting for it until the deadline.
+template <typename Wanted>
+std::optional<XWindowInfo> find_shown_window(Wanted wanted, std::chrono::milliseconds timeout) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return std::nullopt;
     Display* d = display.get();
@@ -61,7 +61,7 @@ std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds time
         if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
             std::optional<XWindowInfo> found;
             for (unsigned int i = 0; i < count && !found; ++i) {
-                if (cardinal_property(d, children[i], "_NET_WM_PID") != pid) continue;
+                if (!wanted(d, children[i])) continue;
                 auto info = info_of(d, children[i]);
                 if (info && info->viewable) found = info;
             }
@@ -71,6 +71,34 @@ std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds time
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout) {
+    return find_shown_window(
+        [pid](Display* d, Window w) { return cardinal_property(d, w, "_NET_WM_PID") == pid; }, timeout);
+}
+
+std::optional<XWindowInfo> find_window_titled(const std::string& title, std::chrono::milliseconds timeout) {
+    return find_shown_window([&title](Display* d, Window w) { return title_of(d, w) == title; }, timeout);
+}
+
+std::vector<XWindowInfo> windows_of(pid_t pid) {
+    std::vector<XWindowInfo> shown;
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return shown;
+    Display* d = display.get();
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
+        for (unsigned int i = 0; i < count; ++i) {
+            if (cardinal_property(d, children[i], "_NET_WM_PID") != pid) continue;
+            if (auto info = info_of(d, children[i]); info && info->viewable) shown.push_back(*info);
+        }
+    }
+    if (children) XFree(children);
+    return shown;
 }
 
 std::optional<XWindowInfo> window_info(unsigned long id) {
@@ -193,6 +221,28 @@ int BellWatcher::count(std::chrono::milliseconds wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     } while (std::chrono::steady_clock::now() < deadline);
     return rung_;
+}
+
+}  // namespace kelvane::test
+
+namespace kelvane::test {
+
+std::pair<std::string, std::string> window_class(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return {};
+    XClassHint hint{};
+    if (!XGetClassHint(display.get(), id, &hint)) return {};
+    std::pair<std::string, std::string> names{hint.res_name ? hint.res_name : "", hint.res_class ? hint.res_class : ""};
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return names;
+}
+
+std::optional<pid_t> window_pid(unsigned long id) {
+    DisplayPtr display(XOpenDisplay(nullptr));
+    if (!display) return std::nullopt;
+    const auto pid = cardinal_property(display.get(), id, "_NET_WM_PID");
+    return pid ? std::optional<pid_t>(static_cast<pid_t>(*pid)) : std::nullopt;
 }
 
 }  // namespace kelvane::test

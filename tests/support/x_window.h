@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kelvane::test {
 
@@ -19,6 +20,16 @@ struct XWindowInfo {
 
 // The shown top-level window of the process, waiting for it at most the given time.
 std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// The shown top-level window with this title, whichever process owns it (a program that
+// a launcher started), waiting for it at most the given time.
+std::optional<XWindowInfo> find_window_titled(const std::string& title,
+                                              std::chrono::milliseconds timeout = std::chrono::seconds(20));
+// The window's class hint: its instance name and its class name.
+std::pair<std::string, std::string> window_class(unsigned long id);
+// The process that the window says owns it.
+std::optional<pid_t> window_pid(unsigned long id);
+// The shown top-level windows of the process now.
+std::vector<XWindowInfo> windows_of(pid_t pid);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
 // A left click at a point of the window, in pixels from its top-left corner, made by the

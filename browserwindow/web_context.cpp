@@ -1,0 +1,93 @@
+#include "browserwindow/web_context.h"
+
+#include <webkit2/webkit2.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "browserwindow/downloads.h"
+#include "platform/application.h"
+#include "platform/user_folders.h"
+
+namespace kelvane {
+namespace {
+
+std::string& profile_name() {
+    static std::string name;
+    return name;
+}
+
+// The engine starts its sandboxed web processes through these two programs (their paths
+// are fixed when the engine is built).
+constexpr const char* kBubblewrap = "/usr/bin/bwrap";
+constexpr const char* kDBusProxy = "/usr/bin/xdg-dbus-proxy";
+
+// Where bubblewrap cannot make the namespaces the engine asks for (a kernel or container
+// without unprivileged user namespaces), a sandboxed web process never starts and every
+// page stays blank; so it is tried once, on a program that does nothing.
+bool sandbox_can_run() {
+    if (!g_file_test(kDBusProxy, G_FILE_TEST_IS_EXECUTABLE)) return false;
+    const char* argv[] = {kBubblewrap, "--unshare-pid", "--unshare-ipc", "--unshare-uts", "--unshare-net",
+                          "--ro-bind",  "/",              "/",             "/bin/true",     nullptr};
+    int status = 0;
+    if (!g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr,
+                      GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr, nullptr,
+                      nullptr, &status, nullptr))
+        return false;
+    return g_spawn_check_wait_status(status, nullptr);
+}
+
+WebKitWebContext* make_context() {
+    const std::string name = profile_name().empty() ? own_file().filename().string() : profile_name();
+    const auto data = program_data_folder(name), cache = program_cache_folder(name);
+    std::error_code ignored;
+    std::filesystem::create_directories(data, ignored);
+    std::filesystem::create_directories(cache, ignored);
+
+    WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
+        "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+    WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
+    g_object_unref(manager);  // the context keeps it
+    // Kept between runs so that a login survives a restart; the accept policy stays the engine's.
+    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(context),
+                                                 (data / "cookies.sqlite").c_str(),
+                                                 WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+
+    if (web_sandbox_enabled()) {
+        webkit_web_context_set_sandbox_enabled(context, TRUE);
+        webkit_web_context_add_path_to_sandbox(context, data.c_str(), FALSE);
+        webkit_web_context_add_path_to_sandbox(context, cache.c_str(), FALSE);
+        const auto downloads = download_folder();
+        if (std::filesystem::is_directory(downloads, ignored))
+            webkit_web_context_add_path_to_sandbox(context, downloads.c_str(), TRUE);
+    }
+    watch_downloads(context);
+    return context;
+}
+
+}  // namespace
+
+void set_web_profile_name(const std::string& name) { profile_name() = name; }
+
+bool web_sandbox_enabled() {
+    static const bool enabled = [] {
+        const bool can_run = sandbox_can_run();
+        if (!can_run)
+            std::fprintf(stderr, "%s: the web sandbox (bubblewrap) cannot run on this system; pages are shown without it\n",
+                         own_file().filename().c_str());
+        return can_run;
+    }();
+    return enabled;
+}
+
+WebKitWebContext* web_context() {
+    static WebKitWebContext* const context = make_context();  // lives as long as the program
+    return context;
+}
+
+WebKitWebView* new_web_view() {
+    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", web_context(), nullptr));
+}
+
+}  // namespace kelvane
