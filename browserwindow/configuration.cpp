@@ -86,9 +86,10 @@ const std::vector<Step>& sequence() {
             {"custom26", true, text([](Target& t, const std::string& v) { t.holders->Text4 = v; return true; })},
             control_step([](Target& t) {
                 // The song switch wins: the player and the status bar share the bottom strip.
+                // The flag is compared byte for byte: ustring's == would let "Ｔｒｕｅ" pass.
                 if (t.window.Check1 == 1)
                     t.window.WindowsMediaPlayer1.show();
-                else if (t.holders && t.holders->Text4 == "True")
+                else if (t.holders && t.holders->Text4.raw() == "True")
                     t.window.StatusBar1.show();
                 return true;
             }),

@@ -81,8 +81,9 @@ std::optional<std::string> to_text(const Value& value) {
 }
 
 std::string number_to_text(float twips) {
-    char text[32];
-    auto [end, ec] = std::to_chars(text, text + sizeof text, twips);
+    // Fixed notation, shortest that reads back: 100000 stays "100000", not "1e+05".
+    char text[64];
+    auto [end, ec] = std::to_chars(text, text + sizeof text, twips, std::chars_format::fixed);
     if (ec != std::errc()) return {};
     return std::string(text, end);
 }

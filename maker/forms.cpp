@@ -2,6 +2,8 @@
 
 #include <glibmm/main.h>
 
+#include <algorithm>
+
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/start_menu.h"
 #include "maker/dialogs/window_dialog.h"
@@ -62,21 +64,37 @@ Gtk::Window* Forms::window(FormId id) const {
 bool Forms::loaded(FormId id) const { return window(id) != nullptr; }
 
 void Forms::Unload(FormId id) {
-    auto& unloading = unloading_[static_cast<std::size_t>(id)];
-    if (!loaded(id) || unloading) return;
-    unloading = true;
-    // Each window's own unload handler runs first (it unloads its companions), then the
-    // window goes.
+    if (!loaded(id)) return;
+    if (std::find(running_.begin(), running_.end(), id) != running_.end()) {
+        // A window's own unload handler unloading it: it goes at that point of the
+        // handler's order. A window whose handler is further out is left to that handler.
+        if (running_.back() == id) close(id);
+        return;
+    }
+    // The window's own unload handler runs first (it unloads its companions), then the
+    // window goes, unless the handler already let it go.
+    running_.push_back(id);
+    switch (id) {
+    case FormId::Form1: form1_->Form_Unload(); break;
+    case FormId::Form2: form2_->Form_Unload(); break;
+    case FormId::Form3: form3_->Form_Unload(); break;
+    case FormId::frmSplash:
+    case FormId::frmMain: break;
+    }
+    running_.pop_back();
+    close(id);
+}
+
+void Forms::close(FormId id) {
     auto take = [](auto& form) { return std::unique_ptr<Gtk::Window>(form.release()); };
     std::unique_ptr<Gtk::Window> closed;
     switch (id) {
-    case FormId::Form1: form1_->Form_Unload(); closed = take(form1_); break;
-    case FormId::Form2: form2_->Form_Unload(); closed = take(form2_); break;
-    case FormId::Form3: form3_->Form_Unload(); closed = take(form3_); break;
+    case FormId::Form1: closed = take(form1_); break;
+    case FormId::Form2: closed = take(form2_); break;
+    case FormId::Form3: closed = take(form3_); break;
     case FormId::frmSplash: closed = take(splash_); break;
     case FormId::frmMain: closed = take(preview_); break;
     }
-    unloading = false;
     if (!closed) return;
     closed->hide();
     closed_.push_back(std::move(closed));

@@ -6,7 +6,6 @@
 #include <gtkmm/window.h>
 #include <sigc++/signal.h>
 
-#include <array>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -37,7 +36,8 @@ public:
 
     bool loaded(FormId id) const;
     // Runs the window's unload handler, then closes and destroys it. A window that is not
-    // loaded, or is already being unloaded, is left alone.
+    // loaded, or whose handler is already running, is left alone; only that handler
+    // itself can unload it then, and it goes at once.
     void Unload(FormId id);
 
     const std::filesystem::path& folder() const { return folder_; }
@@ -47,6 +47,8 @@ public:
 
 private:
     Gtk::Window* window(FormId id) const;
+    // Hides the window, tells who listens, and destroys it once the handlers are done.
+    void close(FormId id);
 
     std::filesystem::path folder_;
     std::unique_ptr<MainWindow> form1_;
@@ -54,7 +56,7 @@ private:
     std::unique_ptr<WindowDialog> form3_;
     std::unique_ptr<StartMenu> splash_;
     std::unique_ptr<PreviewWindow> preview_;
-    std::array<bool, 5> unloading_{};
+    std::vector<FormId> running_;  // the unload handlers running, innermost last
     // Windows closed from inside their own handlers, destroyed once those have returned.
     std::vector<std::unique_ptr<Gtk::Window>> closed_;
     sigc::connection sweep_;

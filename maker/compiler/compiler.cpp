@@ -139,7 +139,15 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
     FileDescriptor source(::open(template_path.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) return {template_path.string() + ": " + describe(errno)};
 
-    std::string temporary = (folder / ("." + file_name + ".XXXXXX")).string();
+    // A program the user made read-only is not replaced. Write permission is what the
+    // user may do; the write bits also count for root, whom permissions do not stop.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        return {target.string() + ": " + describe(EACCES)};
+
+    // A short name of its own, so that any name the folder takes also fits here.
+    std::string temporary = (folder / ".kelvane-XXXXXX").string();
     FileDescriptor output(::mkstemp(temporary.data()));
     if (output.get() < 0) return {folder.string() + ": " + describe(errno)};
 

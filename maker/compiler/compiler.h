@@ -33,8 +33,9 @@ struct CompileResult {
 // Writes `folder`/`file_name` from `folder`/browser.dat and the record. All or nothing:
 // the program is written to a temporary file and only renamed over the target when it
 // is complete, so a failure leaves no half-written program and an earlier program of
-// that name as it was. A made program also gets its menu entry; a failure there leaves
-// the program made and is told on standard error.
+// that name as it was. An earlier program that is read-only is refused, not replaced.
+// A made program also gets its menu entry; a failure there leaves the program made and
+// is told on standard error.
 CompileResult compile_program(const SettingsRecord& record, const std::filesystem::path& folder,
                               const std::string& file_name);
 

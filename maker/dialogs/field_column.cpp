@@ -1,5 +1,7 @@
 #include "maker/dialogs/field_column.h"
 
+#include "maker/dialog_font.h"
+
 namespace kelvane {
 
 void put_field(Placement& area, int k, Gtk::Label& label, const Glib::ustring& caption, Gtk::Entry& entry,
@@ -7,11 +9,11 @@ void put_field(Placement& area, int k, Gtk::Label& label, const Glib::ustring& c
     const float top = 480 + 840 * static_cast<float>(k);
     label.set_text(caption);
     label.set_xalign(0);
-    label.set_ellipsize(Pango::ELLIPSIZE_END);
-    label.set_tooltip_text(caption);
+    label.set_yalign(1);  // one line sits just above the field; a longer caption takes two
+    wrap_caption(label);
     entry.set_text(text);
     entry.set_width_chars(1);
-    area.put(label, {120, top - 360, 1815, 300});
+    area.put(label, {120, top - 360, 1815, 360});
     area.put(entry, {120, top, width, 375});
 }
 

@@ -9,8 +9,7 @@
 namespace kelvane {
 
 // Puts a field k-th from the top of the column (its top at 480 + 840 k twips) with its
-// label just above it. A label too long for the column is cut short; its tool tip
-// keeps the whole text.
+// label in the 360 twips above it, on two lines where it needs them.
 void put_field(Placement& area, int k, Gtk::Label& label, const Glib::ustring& caption, Gtk::Entry& entry,
                const Glib::ustring& text, float width = 1815);
 

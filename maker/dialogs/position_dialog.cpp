@@ -2,6 +2,7 @@
 
 #include "browserwindow/layout.h"
 #include "common/conversions.h"
+#include "maker/dialog_font.h"
 #include "maker/dialogs/field_column.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
@@ -27,6 +28,7 @@ constexpr std::array<const char*, 20> kLabels{
 
 PositionDialog::PositionDialog(Forms& forms) : Form(2010, 9135), forms_(forms) {
     set_title("Positions");
+    use_dialog_font(*this);
     set_border_style(1);
     // The fields stand in the layout's order, ten on each page.
     for (std::size_t k = 0; k < kLayoutFields.size(); ++k) {
@@ -34,12 +36,13 @@ PositionDialog::PositionDialog(Forms& forms) : Form(2010, 9135), forms_(forms) {
         const int n = field.field;
         Placement& page = k < 10 ? client() : Frame1.area();
         put_field(page, static_cast<int>(k % 10), labels_[n - 1], kLabels[n - 1], Text(n),
-                  Glib::ustring::format(field.design), k == 0 ? 1695 : 1815);
+                  number_to_text(field.design), k == 0 ? 1695 : 1815);
         Text(n).signal_changed().connect(sigc::bind(sigc::mem_fun(*this, &PositionDialog::Text_Change), n));
     }
     Frame1.area().show_all();
     client().put(Frame1, {0, 0, 2055, 8535});
     set_caption(Command1, kMoreOptions);
+    wrap_caption(Command1);
     client().put(Command1, {120, 8640, 1815, 375});
     client().show_all();
     Frame1.hide();

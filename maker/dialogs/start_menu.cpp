@@ -1,6 +1,7 @@
 #include "maker/dialogs/start_menu.h"
 
 #include "maker/artwork.h"
+#include "maker/dialog_font.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
@@ -17,6 +18,20 @@ bool OpenWebPage(const std::string& address) {
     return false;
 }
 
+ClickArea::ClickArea() { set_visible_window(false); }
+
+void ClickArea::on_realize() {
+    Gtk::EventBox::on_realize();
+    // The event box takes its input through a window of its own, which only it knows
+    // by name: the one among the parent window's children that reports to it.
+    for (GList* child = gdk_window_peek_children(get_window()->gobj()); child; child = child->next) {
+        gpointer owner = nullptr;
+        gdk_window_get_user_data(GDK_WINDOW(child->data), &owner);
+        if (owner == gobj())
+            gdk_window_set_cursor(GDK_WINDOW(child->data), Gdk::Cursor::create(get_display(), "pointer")->gobj());
+    }
+}
+
 StartMenu::StartMenu(Forms& forms)
     : Form(6015, 4500),
       Frame1(),
@@ -25,17 +40,12 @@ StartMenu::StartMenu(Forms& forms)
       Frame4("Other Options and Extras"),
       forms_(forms) {
     set_title("Kelvane");
+    use_dialog_font(*this);
     set_border_style(1);
     set_picture(start_menu_picture());
     set_icon(maker_icon());
     set_position(Gtk::WIN_POS_CENTER);
 
-    for (auto* area : {&Label1, &Label2}) {
-        area->set_visible_window(false);
-        area->signal_realize().connect([area] {
-            area->get_window()->set_cursor(Gdk::Cursor::create(area->get_display(), "pointer"));
-        });
-    }
     client().put(Label1, {1440, 960, 3255, 735});
     client().put(Label2, {1440, 2160, 3255, 735});
     Label1.signal_button_press_event().connect([this](GdkEventButton*) { Label1_Click(); return true; });
@@ -58,6 +68,7 @@ StartMenu::StartMenu(Forms& forms)
     };
     for (const Option& o : options) {
         set_caption(o.box, o.caption);
+        wrap_caption(o.box);
         if (o.tip) o.box.set_tooltip_text(o.tip);
         o.group.area().put(o.box, o.rect);
     }

@@ -18,13 +18,22 @@ class Forms;
 // in front. A handler that cannot be started gives a beep. True when one was started.
 bool OpenWebPage(const std::string& address);
 
+// A transparent area that takes clicks, with the hand pointer over it and nowhere else.
+class ClickArea : public Gtk::EventBox {
+public:
+    ClickArea();
+
+protected:
+    void on_realize() override;
+};
+
 class StartMenu : public Form {
 public:
     explicit StartMenu(Forms& forms);
 
     static constexpr const char* kWebPage = "www.kelvane.example/feedback";
 
-    Gtk::EventBox Label1, Label2;  // the click areas over the two picture buttons
+    ClickArea Label1, Label2;  // over the two picture buttons
     Panel Frame1;                  // the options page
     Panel Frame2, Frame3, Frame4;  // its groups
     Gtk::CheckButton Check1, Check2, Check3, Check4, Check5, Check6;

@@ -1,5 +1,6 @@
 #include "maker/dialogs/window_dialog.h"
 
+#include "maker/dialog_font.h"
 #include "maker/dialogs/field_column.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
@@ -11,6 +12,7 @@ namespace kelvane {
 
 WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
     set_title("Window");
+    use_dialog_font(*this);
     set_border_style(1);
     struct Field {
         Gtk::Entry& entry;
@@ -33,6 +35,7 @@ WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
         if (f.tip) f.entry.set_tooltip_text(f.tip);
     }
     set_caption(Command2, "View full preview of browser");
+    wrap_caption(Command2);
     client().put(Command2, {120, 5400, 1815, 495});
     client().show_all();
 
@@ -45,11 +48,11 @@ WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
 }
 
 void WindowDialog::Command2_Click() {
-    if (forms_.Form1().Text5.get_text() == MainWindow::kNoColour) {
+    if (forms_.Form1().Text5.get_text().raw() == MainWindow::kNoColour) {
         MsgBox("Please select a program color");
         return;
     }
-    const bool status_bar = Text6.get_text() == "True";
+    const bool status_bar = Text6.get_text().raw() == "True";
     // Loads the preview on first reference; an open one is not configured again.
     PreviewWindow& preview = forms_.frmMain();
     preview.StatusBar1.set_visible(status_bar);
@@ -59,6 +62,7 @@ void WindowDialog::Command2_Click() {
 void WindowDialog::Form_Unload() {
     forms_.Unload(FormId::Form1);
     forms_.Unload(FormId::Form2);
+    forms_.Unload(FormId::Form3);
     forms_.Unload(FormId::frmMain);
 }
 

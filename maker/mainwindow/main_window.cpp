@@ -10,6 +10,7 @@
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
 #include "maker/artwork.h"
+#include "maker/dialog_font.h"
 #include "platform/caption.h"
 #include "platform/colors.h"
 #include "platform/picture.h"
@@ -31,10 +32,24 @@ TwipsRect cell(int row, int column, float width = 1815, float height = 375) {
     return {kColumns[column - 1], kRows[row - 1], width, height};
 }
 
+// A control without a window of its own (a label) lets presses through to its panel's
+// window; a press over one is still not a press on the panel's empty area.
+bool on_empty_area(Panel& panel, const GdkEventButton* e) {
+    if (e->window != panel.get_window()->gobj()) return false;
+    for (const Gtk::Widget* child : panel.area().get_children()) {
+        const Gtk::Allocation a = child->get_allocation();
+        if (child->get_mapped() && e->x >= a.get_x() && e->x < a.get_x() + a.get_width() && e->y >= a.get_y() &&
+            e->y < a.get_y() + a.get_height())
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Forms& forms) : Form(8910, 9345), forms_(forms) {
     set_title(kCaption);
+    use_dialog_font(*this);
     set_border_style(1);
     set_back_color(kBackColor);
     set_picture(banner_picture());
@@ -92,6 +107,7 @@ void MainWindow::lay_out_settings() {
     }
     for (const Command& c : commands) {
         set_caption(c.button, c.caption);
+        wrap_caption(c.button);
         c.button.set_tooltip_text(c.tip);
         kelvane::set_back_color(c.button, kBackColor);
         area.put(c.button, c.rect);
@@ -101,6 +117,7 @@ void MainWindow::lay_out_settings() {
     Label1.set_tooltip_text("Preview of chosen color");
     area.put(Label1, cell(2, 4, 2175));
     set_caption(Check1, "Enable .mp3 in program");
+    wrap_caption(Check1);
     Check1.set_tooltip_text(
         "Will add a media player to your webbrowser u can customize the song to play on the left hand side");
     area.put(Check1, cell(4, 4, 2175));
@@ -128,7 +145,9 @@ void MainWindow::lay_out_preview() {
 
     Label2.set_text("Your Programs Background preview [ not actual size ]");
     Image2.set_tooltip_text("Preview");
+    wrap_caption(Label2);
     set_caption(Command9, "Go Back");
+    wrap_caption(Command9);
     Command9.set_tooltip_text("Go Back");
     Frame3.area().put(Label2, {1800, 240, 5655, 375});
     Frame3.area().put(Image2, {120, 720, 8535, 3615});
@@ -193,9 +212,9 @@ void MainWindow::bind_designer() {
             false);
     }
     // Presses on the empty area of a panel, or of the window itself.
-    for (Gtk::Widget* area : {static_cast<Gtk::Widget*>(&Frame1), static_cast<Gtk::Widget*>(&Frame2)})
-        area->signal_button_press_event().connect([this, area](GdkEventButton* e) {
-            if (e->type == GDK_BUTTON_PRESS && e->window == area->get_window()->gobj()) Frame_MouseDown(pressed_button(e));
+    for (Panel* panel : {&Frame1, &Frame2})
+        panel->signal_button_press_event().connect([this, panel](GdkEventButton* e) {
+            if (e->type == GDK_BUTTON_PRESS && on_empty_area(*panel, e)) Frame_MouseDown(pressed_button(e));
             return false;
         });
     add_events(Gdk::BUTTON_PRESS_MASK);
@@ -273,7 +292,8 @@ void MainWindow::Form_Unload() {
 void MainWindow::Command1_Click() { WebBrowser1.Navigate(Text1.get_text()); }
 
 void MainWindow::Command2_Click() {
-    if (Text5.get_text() == kNoColour) {
+    // Byte for byte: ustring's == folds look-alike characters together.
+    if (Text5.get_text().raw() == kNoColour) {
         MsgBox("Please select a program color");
         return;
     }
@@ -315,6 +335,8 @@ void MainWindow::Command8_Click() {
     const Picture picture = load_picture_file(CommonDialog2.FileName);
     if (picture.empty() || !Image2.set_Picture(picture)) return;
     Frame3.show();
+    // Showing the panel brought its window to the front; the handles belong before it.
+    for (auto& h : handle) Frame1.area().raise(*h);
 }
 
 void MainWindow::Command9_Click() { Frame3.hide(); }

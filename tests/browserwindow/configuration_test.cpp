@@ -116,7 +116,8 @@ TEST_P(Visibility, SongSwitchWinsOverTheExactStatusFlag) {
 INSTANTIATE_TEST_SUITE_P(Cases, Visibility,
                          testing::Values(VisibilityCase{1, "True", true, false}, VisibilityCase{0, "True", false, true},
                                          VisibilityCase{0, "true", false, false}, VisibilityCase{0, " True", false, false},
-                                         VisibilityCase{0, "False", false, false}, VisibilityCase{1, "nope", true, false}));
+                                         VisibilityCase{0, "False", false, false}, VisibilityCase{1, "nope", true, false},
+                                         VisibilityCase{0, "Ｔｒｕｅ", false, false}));
 
 TEST_F(Configuration, WithoutHoldersOnlyTheSongSwitchDecides) {
     record.WriteProperty("value", std::int16_t{1});

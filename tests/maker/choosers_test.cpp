@@ -8,6 +8,8 @@
 #include "tests/support/pump.h"
 #include "tests/support/x_window.h"
 
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
+
 namespace kelvane::test {
 namespace {
 
@@ -75,6 +77,24 @@ TEST_F(Choosers, IconAndBackgroundShowInTheMaker) {
     main().Command9.clicked();
     EXPECT_FALSE(main().Frame3.get_visible());
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// What the user sees: the handles' blue over the background preview.
+TEST_F(Choosers, SizingHandlesStayInFrontOfTheBackgroundPreview) {
+    main().Control_MouseDown(Control::Command1, vbRightButton);
+    files = {picture_file("back.png", 50, 40, 0xffffffff)};
+    main().Command8.clicked();
+    ASSERT_TRUE(main().Frame3.get_visible());
+    ASSERT_TRUE(show_and_wait_drawn(main()));
+    const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
+    for (int i : {0, 4, 8}) {
+        int x = 0, y = 0;
+        main().handle[i]->translate_coordinates(main(), 3, 3, x, y);
+        EXPECT_TRUE(pump_until([&] {
+            const auto colour = pixel(xid, x, y);
+            return colour && (*colour & 0xff) > 0xa0 && (*colour >> 16) < 0x40;
+        })) << "handle " << i;
+    }
 }
 
 TEST_F(Choosers, IconAndBackgroundReachTheCreatedProgram) {

@@ -124,5 +124,27 @@ TEST_F(Compiler, FailureAfterTheCopyKeepsTheEarlierProgram) {
     EXPECT_EQ(read_trailer(folder / "program"), record);
 }
 
+TEST_F(Compiler, AReadOnlyProgramIsRefusedAndKept) {
+    ASSERT_EQ(compile_program(record, folder.path(), "program").error, "");
+    const auto earlier = bytes_of(folder / "program");
+    std::filesystem::permissions(folder / "program", std::filesystem::perms(0444));
+    record.WriteProperty("Caption", std::string("Never written"));
+    const std::string error = compile_program(record, folder.path(), "program").error;
+    EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+    EXPECT_EQ(bytes_of(folder / "program"), earlier);
+    EXPECT_EQ(std::filesystem::status(folder / "program").permissions(), std::filesystem::perms(0444));
+    EXPECT_EQ(files(), (std::vector<std::filesystem::path>{"browser.dat", "program"}));
+}
+
+TEST_F(Compiler, NamesAsLongAsTheFolderTakes) {
+    for (std::size_t length : {250, 255}) {
+        const std::string name(length, 'n');
+        EXPECT_EQ(compile_program(record, folder.path(), name).error, "") << length;
+        EXPECT_EQ(read_trailer(folder / name), record) << length;
+    }
+    EXPECT_NE(compile_program(record, folder.path(), std::string(256, 'n')).error, "");
+    EXPECT_EQ(files().size(), 3u) << "nothing is left behind";
+}
+
 }  // namespace
 }  // namespace kelvane::test

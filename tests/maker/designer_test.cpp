@@ -103,6 +103,34 @@ TEST_F(Designer, AWidthBelowZeroIsRefusedAndTheHandlesStay) {
     EXPECT_EQ(handle_at(3), std::make_pair(5535.0f, 262.5f));
 }
 
+// The browse button at (3840, 120, 1695, 375), grabbed at (45, 45); one move on a handle.
+struct DragCase {
+    int index;
+    float x, y;
+    TwipsRect after;
+};
+
+class DragRows : public Designer, public testing::WithParamInterface<DragCase> {};
+
+TEST_P(DragRows, MoveTheirEdgesAndTheHandlesFollow) {
+    const DragCase& c = GetParam();
+    select_browse();
+    main().handle_MouseDown(c.index, vbLeftButton, 0, 45, 45);
+    drag(c.index, c.x, c.y);
+    EXPECT_EQ(browse(), c.after);
+    EXPECT_EQ(handle_at(8), std::make_pair(c.after.left + c.after.width / 2 - 45, c.after.top + c.after.height / 2 - 45));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, DragRows,
+    testing::Values(DragCase{1, 145, 95, {3840, 170, 1695, 325}},   // top
+                    DragCase{2, 145, 95, {3840, 170, 1795, 325}},   // top-right
+                    DragCase{5, 145, 95, {3840, 120, 1695, 425}},   // bottom
+                    DragCase{6, 145, 95, {3940, 120, 1595, 425}},   // bottom-left
+                    DragCase{6, 2045, 95, {3840, 120, 1695, 375}},  // one update with a width below zero: nothing
+                    DragCase{7, 2045, 45, {5840, 120, 1695, 375}}   // left: shifted, the refused width kept
+                    ));
+
 TEST_F(Designer, RightPressSelectsAndCopiesWidthHeightTopLeft) {
     panel().set_rect(main().Text1, {100, 200, 4642.5f, 300});
     std::vector<int> order;
@@ -112,6 +140,10 @@ TEST_F(Designer, RightPressSelectsAndCopiesWidthHeightTopLeft) {
     EXPECT_TRUE(main().handle[8]->get_visible());
     EXPECT_EQ(order, (std::vector<int>{4, 1, 2, 3}));
     EXPECT_EQ(field_texts(1, 4), (std::vector<std::string>{"300", "200", "100", "4642.5"}));
+
+    ASSERT_TRUE(panel().set_rect(main().Text1, {-0.25f, 100000, 123456, 200000}));  // digits, never an exponent
+    main().Control_MouseDown(Control::Text1, vbMiddleButton);
+    EXPECT_EQ(field_texts(1, 4), (std::vector<std::string>{"200000", "100000", "-0.25", "123456"}));
 }
 
 TEST_F(Designer, LeftPressHidesAndMiddlePressOnlyCopies) {
@@ -139,6 +171,36 @@ TEST_F(Designer, PanelPressCopiesSixteenFieldsAndTheWindowOnlyHides) {
     EXPECT_EQ(field_texts(1, 16), (std::vector<std::string>{"375", "120", "120", "3735", "1995", "475", "120", "3840",
                                                             "1695", "375", "120", "5520", "1455", "375", "120", "7200"}));
     EXPECT_EQ(field_texts(17, 20), (std::vector<std::string>{"typed", "4455", "600", "120"}));
+}
+
+// The colour preview label has no window of its own, so a press on it reaches the
+// settings panel's window; it is still not a press on the panel's empty area.
+TEST_F(Designer, APressOnTheColourPreviewIsNotOnTheEmptyPanel) {
+    ASSERT_TRUE(show_and_wait_drawn(main()));
+    const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
+    int presses = 0;
+    main().Frame2.signal_button_press_event().connect([&](GdkEventButton*) {
+        ++presses;
+        return false;
+    });
+    auto left_click = [&](int x, int y) {  // pixels from the label's top-left corner
+        int wx = 0, wy = 0;
+        main().Label1.translate_coordinates(main(), x, y, wx, wy);
+        const int before = presses;
+        pointer_move(xid, wx, wy);
+        pointer_button(1, true);
+        pointer_button(1, false);
+        return pump_until([&] { return presses > before; });
+    };
+    select_browse();
+    forms.Form2().Text(5).set_text("typed");
+    ASSERT_TRUE(left_click(20, 10));
+    EXPECT_TRUE(main().handle[0]->get_visible());
+    EXPECT_EQ(forms.Form2().Text(5).get_text(), "typed");
+
+    ASSERT_TRUE(left_click(-3, 10));  // just before it, where the panel is empty
+    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_EQ(forms.Form2().Text(5).get_text(), "1695");
 }
 
 // The whole way with real pointer events: select, drag a handle, click the empty panel,

@@ -13,8 +13,25 @@
 #include "platform/common_dialog.h"
 #include "platform/message_box.h"
 #include "tests/support/created_program.h"
+#include "tests/support/pump.h"
 
 namespace kelvane::test {
+
+// Shows the window and waits until it has been painted whole since.
+inline bool show_and_wait_drawn(Gtk::Window& window) {
+    bool drawn = false;
+    sigc::connection painted = window.signal_draw().connect(
+        [&](const Cairo::RefPtr<Cairo::Context>&) {
+            drawn = true;
+            return false;
+        },
+        true);
+    window.show();
+    window.queue_draw();
+    const bool done = pump_until([&] { return window.get_mapped() && drawn; }) && settle(window);
+    painted.disconnect();
+    return done;
+}
 
 class MakerFixture : public testing::Test {
 protected:

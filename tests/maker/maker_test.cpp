@@ -4,6 +4,7 @@
 #include "common/program_trailer.h"
 #include "maker/compiler/compiler.h"
 #include "maker/dialogs/position_dialog.h"
+#include "maker/dialogs/start_menu.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
@@ -52,6 +53,78 @@ TEST_F(Maker, PreviewMirrorsCaptionsAndHomePageWithoutNavigating) {
     EXPECT_EQ(main().WebBrowser1.uri(), shown);
     main().Command3_Click();  // back with no earlier page: nothing, no message
     EXPECT_TRUE(messages.empty());
+}
+
+// The label standing in the 360 twips above a field's top.
+const Gtk::Label* label_above(Placement& page, float top) {
+    for (Gtk::Widget* child : page.get_children()) {
+        auto rect = page.rect(*child);
+        if (auto* label = dynamic_cast<Gtk::Label*>(child); label && rect->top == top - 360 && rect->top + rect->height <= top)
+            return label;
+    }
+    return nullptr;
+}
+
+struct FieldCase {
+    int n;  // the field Text n
+    const char* label;
+    const char* text;
+};
+
+TEST_F(Maker, DialogFieldsStandInOrderUnderTheirLabels) {
+    const FieldCase positions_table[] = {
+        {4, "Main url textbox Width", "3735"}, {1, "Main url textbox Height", "375"},
+        {2, "Main url textbox position top", "120"}, {3, "Main url textbox position left", "120"},
+        {5, "Browse Button Width", "1695"}, {6, "Browse Button Height", "375"}, {7, "Browse Button top", "120"},
+        {8, "Browse Button Left", "3840"}, {9, "Back Button Width", "1695"}, {10, "Back Button Height", "375"},
+        {11, "Back Button top", "120"}, {12, "Back Button Left", "5520"}, {13, "Refresh Button Width", "1455"},
+        {14, "Refresh Button Height", "375"}, {15, "Refresh Button top", "120"}, {16, "Refresh Button Left", "7200"},
+        {17, "Webrowser Width", "8535"}, {18, "Webrowser Height", "4455"}, {19, "Webrowser top", "600"},
+        {20, "Webrowser Left", "120"}};
+    const FieldCase window_table[] = {{2, "Your programs Height", "6180"}, {1, "Your programs Width", "8775"},
+                                      {3, "Your programs Border", "1"},    {4, "Your programs Mouse ", "0"},
+                                      {5, "Window state", "0"},            {6, "Show browser Adress bar", "True"}};
+    auto check = [](Placement& page, Gtk::Entry& field, int k, const FieldCase& c, float width) {
+        const float top = 480 + 840 * static_cast<float>(k);
+        EXPECT_EQ(field.get_text(), c.text) << c.label;
+        EXPECT_EQ(page.rect(field), (TwipsRect{120, top, width, 375})) << c.label;
+        const Gtk::Label* label = label_above(page, top);
+        ASSERT_TRUE(label) << c.label;
+        EXPECT_EQ(label->get_text(), c.label);
+    };
+    for (int k = 0; k < 20; ++k)
+        check(k < 10 ? positions().client() : positions().Frame1.area(), positions().Text(positions_table[k].n), k % 10,
+              positions_table[k], k == 0 ? 1695 : 1815);
+    Gtk::Entry* window_fields[] = {&window().Text1, &window().Text2, &window().Text3,
+                                   &window().Text4, &window().Text5, &window().Text6};
+    for (int k = 0; k < 6; ++k)
+        check(window().client(), *window_fields[window_table[k].n - 1], k, window_table[k], 1815);
+}
+
+// Every caption and label that shows can be read whole: nothing cut short, nothing
+// beyond the place it has.
+void expect_readable(Gtk::Widget& widget) {
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_mapped()) {
+        int width = 0, height = 0;
+        label->get_layout()->get_pixel_size(width, height);
+        EXPECT_FALSE(label->get_layout()->is_ellipsized()) << label->get_text();
+        EXPECT_LE(width, label->get_allocated_width()) << label->get_text();
+        EXPECT_LE(height, label->get_allocated_height()) << label->get_text();
+    }
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children()) expect_readable(*child);
+}
+
+TEST_F(Maker, EveryCaptionAndLabelReadsWhole) {
+    main().Frame3.show();
+    positions().Command1.clicked();  // page 2
+    forms.frmSplash().show();
+    forms.frmSplash().Label2_Click();  // the options page
+    Gtk::Window* windows[] = {&main(), &positions(), &window(), &forms.frmSplash()};
+    for (Gtk::Window* w : windows) {
+        ASSERT_TRUE(show_and_wait_drawn(*w));
+        expect_readable(*w);
+    }
 }
 
 TEST_F(Maker, PositionFieldsMoveThePreviewAtOnce) {
@@ -104,6 +177,26 @@ TEST_P(ClosingRule, ClosingAnyWindowUnloadsEachExactlyOnce) {
 
 INSTANTIATE_TEST_SUITE_P(Windows, ClosingRule, testing::Values(FormId::Form1, FormId::Form2, FormId::Form3));
 
+// Each window's unload handler unloads the others in its own order, and the window dialog
+// goes itself before the full preview; handlers already running are not run again.
+TEST_F(Maker, ClosingWithThePreviewOpenUnloadsInTheHandlersOrder) {
+    using enum FormId;
+    const std::pair<FormId, std::vector<FormId>> cases[] = {
+        {Form1, {Form3, frmMain, Form2, Form1}},
+        {Form2, {Form3, frmMain, Form1, Form2}},
+        {Form3, {frmMain, Form2, Form1, Form3}},
+    };
+    for (const auto& [closed, order] : cases) {
+        Forms maker(folder.path());
+        std::vector<FormId> unloads;
+        maker.signal_unloaded().connect([&](FormId id) { unloads.push_back(id); });
+        maker.Form1().Text5.set_text("255");
+        maker.frmMain();
+        maker.Unload(closed);
+        EXPECT_EQ(unloads, order) << static_cast<int>(closed);
+    }
+}
+
 TEST_F(Maker, CompileRefusesTheUnchosenColour) {
     main().Command2.clicked();
     ASSERT_EQ(messages.size(), 1u);
@@ -112,13 +205,18 @@ TEST_F(Maker, CompileRefusesTheUnchosenColour) {
     EXPECT_EQ(messages[0].title, "Kelvane");
     EXPECT_FALSE(std::filesystem::exists(folder / "programname.exe"));
 
-    main().Text5.set_text("programs color");  // other letter case: a colour as far as the check goes
-    main().Command2.clicked();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[1].text, "Program Created and can be Found Here " + folder.path().string());
-    EXPECT_EQ(messages[1].style, vbInformation);
-    EXPECT_EQ(messages[1].title, "Kelvane");
-    EXPECT_TRUE(std::filesystem::exists(folder / "programname.exe"));
+    // Other letter case, or look-alike full-width letters: a colour as far as the check goes.
+    for (const char* colour : {"programs color", "Ｐｒｏｇｒａｍｓ Ｃｏｌｏｒ"}) {
+        messages.clear();
+        std::filesystem::remove(folder / "programname.exe");
+        main().Text5.set_text(colour);
+        main().Command2.clicked();
+        ASSERT_EQ(messages.size(), 1u) << colour;
+        EXPECT_EQ(messages[0].text, "Program Created and can be Found Here " + folder.path().string());
+        EXPECT_EQ(messages[0].style, vbInformation);
+        EXPECT_EQ(messages[0].title, "Kelvane");
+        EXPECT_TRUE(std::filesystem::exists(folder / "programname.exe")) << colour;
+    }
 }
 
 TEST_F(Maker, CompileStoresTheDesignDefaultsOfEveryField) {

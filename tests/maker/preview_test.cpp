@@ -40,6 +40,10 @@ TEST_F(Preview, RefusesWithoutAColour) {
     EXPECT_EQ(messages[0].text, "Please select a program color");
     EXPECT_EQ(messages[0].title, "Kelvane");
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
+
+    main().Text5.set_text("Ｐｒｏｇｒａｍｓ Ｃｏｌｏｒ");  // look-alike letters are another text
+    window_dialog().Command2.clicked();
+    EXPECT_TRUE(forms.loaded(FormId::frmMain));
 }
 
 TEST_F(Preview, StatusBarFollowsTheExactFlagWhateverTheSong) {
@@ -49,9 +53,11 @@ TEST_F(Preview, StatusBarFollowsTheExactFlagWhateverTheSong) {
     EXPECT_TRUE(preview.WindowsMediaPlayer1.get_visible());
     EXPECT_TRUE(preview.StatusBar1.get_visible()) << "both show in the preview";
 
-    window_dialog().Text6.set_text("true");
-    window_dialog().Command2.clicked();  // open already: only the status bar changes
-    EXPECT_FALSE(preview.StatusBar1.get_visible());
+    for (const char* flag : {"true", "Ｔｒｕｅ"}) {
+        window_dialog().Text6.set_text(flag);
+        window_dialog().Command2.clicked();  // open already: only the status bar changes
+        EXPECT_FALSE(preview.StatusBar1.get_visible()) << flag;
+    }
     EXPECT_EQ(&forms.frmMain(), &preview);
 }
 

@@ -5,7 +5,13 @@
 #include "maker/dialogs/window_dialog.h"
 #include "maker/mainwindow/main_window.h"
 #include "tests/maker/maker_fixture.h"
+#include <gdkmm/seat.h>
+
+#include "platform/twips.h"
 #include "tests/support/pump.h"
+#include "tests/support/x_window.h"
+
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
 
 namespace kelvane::test {
 namespace {
@@ -76,6 +82,36 @@ TEST_F(StartMenuTest, CreatingShowsMainWindowAndPositionsAndEndsTheMenu) {
     EXPECT_FALSE(forms.loaded(FormId::frmSplash));
     EXPECT_EQ(forms.Form1().Timer3.Interval(), 130u) << "the option stays";
     EXPECT_EQ(all_unloaded, 0);
+}
+
+// The pointer shape the user sees with the pointer at a point of the menu (in twips): that
+// of the innermost window under the pointer that sets one; none is the plain arrow.
+Glib::RefPtr<Gdk::Cursor> cursor_at(Gtk::Window& window, float left, float top) {
+    const int x = twips_to_pixels(left), y = twips_to_pixels(top);
+    auto pointer = window.get_display()->get_default_seat()->get_pointer();
+    pointer_move(gdk_x11_window_get_xid(window.get_window()->gobj()), x, y);
+    pump_until([&] {
+        int px = -1, py = -1;
+        Gdk::ModifierType mask;
+        window.get_window()->get_device_position(pointer, px, py, mask);
+        return px == x && py == y;
+    });
+    int wx = 0, wy = 0;
+    for (auto w = pointer->get_window_at_position(wx, wy); w; w = w->get_parent())
+        if (auto cursor = w->get_cursor()) return cursor;
+    return {};
+}
+
+TEST_F(StartMenuTest, TheHandShowsOnlyOverTheTwoPictureButtons) {
+    ASSERT_TRUE(show_and_wait_drawn(menu()));
+    const std::pair<float, float> hand[] = {{1500, 1000}, {3000, 1300}, {4600, 2800}};
+    const std::pair<float, float> arrow[] = {{1300, 1300}, {3000, 1800}, {3000, 3000}, {200, 200}};
+    for (auto [x, y] : hand) EXPECT_TRUE(cursor_at(menu(), x, y)) << x << "," << y;
+    for (auto [x, y] : arrow) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
+
+    menu().Label2_Click();  // the options page covers the picture buttons
+    ASSERT_TRUE(show_and_wait_drawn(menu()));
+    for (auto [x, y] : hand) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
 }
 
 TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
