@@ -1,12 +1,14 @@
 // The maker: makes browsers of the user's own from the template beside it.
 #include <gtkmm/application.h>
 
+#include "maker/artwork.h"
 #include "maker/forms.h"
 #include "maker/dialogs/start_menu.h"
 #include "platform/application.h"
 #include "platform/message_box.h"
 
 int main() {
+    kelvane::begin_start_menu_picture();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
     kelvane::Forms forms(kelvane::app_path());
