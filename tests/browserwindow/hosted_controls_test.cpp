@@ -59,6 +59,12 @@ TEST_F(Browsing, BrowseBackAndRefreshReachTheServer) {
     EXPECT_TRUE(pump_until([&] { return server.count("/one.html") == before + 1; }));
 }
 
+// A host name is looked up ahead of the load as well; the page comes all the same.
+TEST_F(Browsing, OpensAnAddressByHostName) {
+    window.WebBrowser1.Navigate("localhost:" + std::to_string(server.port()) + "/two.html");
+    EXPECT_TRUE(pump_until([&] { return server.count("/two.html") == 1 && !window.WebBrowser1.loading(); }));
+}
+
 TEST_F(Browsing, NothingHappensWithoutHistoryOrAddress) {
     window.Command2_Click();  // no earlier page
     window.Command3_Click();  // nothing loaded yet
