@@ -2,6 +2,8 @@
 
 #include <glibmm/main.h>
 #include <gst/gst.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -31,7 +33,25 @@ GstElement* make_audio_sink() {
     return sink;
 }
 
+// playbin with its sinks; null when GStreamer has no playbin.
+GstElement* make_playbin() {
+    init_gstreamer();
+    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+    if (!playbin) return nullptr;
+    // A song or a radio stream: any video is not shown in a window of its own.
+    if (GstElement* video = gst_element_factory_make("fakesink", nullptr)) g_object_set(playbin, "video-sink", video, nullptr);
+    if (GstElement* audio = make_audio_sink()) g_object_set(playbin, "audio-sink", audio, nullptr);
+    return playbin;
+}
+
 }  // namespace
+
+// What the worker thread hands back. `owner` is only read and written on the main
+// thread; it is cleared when the player goes before the build is done.
+struct MediaPlayer::Build {
+    MediaPlayer* owner = nullptr;
+    GstElement* playbin = nullptr;
+};
 
 void MediaPlayer::ElementUnref::operator()(GstElement* element) const {
     gst_element_set_state(element, GST_STATE_NULL);
@@ -70,6 +90,9 @@ MediaPlayer::MediaPlayer()
 
 MediaPlayer::~MediaPlayer() {
     position_timer_.disconnect();
+    build_start_.disconnect();
+    if (builder_.joinable()) builder_.join();
+    if (build_) build_->owner = nullptr;  // a build still queued for the main loop is dropped
     if (bus_watch_) g_source_remove(bus_watch_);
 }
 
@@ -85,19 +108,52 @@ std::string MediaPlayer::url_to_uri(const Glib::ustring& url) {
     return "http://" + text;
 }
 
-void MediaPlayer::ensure_pipeline() {
-    if (playbin_) return;
-    init_gstreamer();
-    GstElement* playbin = gst_element_factory_make("playbin", nullptr);
+void MediaPlayer::request_pipeline() {
+    if (playbin_ || build_) return;
+    build_ = std::make_shared<Build>();
+    build_->owner = this;
+    // Begun once the main loop has nothing more urgent to do: the window is shown and its
+    // page on its way first.
+    build_start_ = Glib::signal_idle().connect([this] {
+        builder_ = std::thread(&MediaPlayer::run_build, build_);
+        return false;
+    });
+}
+
+void MediaPlayer::run_build(std::shared_ptr<Build> build) {
+    // Below the window and the web engine, which matter more at start-up; a registry scan
+    // that GStreamer starts inherits this.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+    build->playbin = make_playbin();
+    // Handed to the main thread, where the player and its bus live.
+    auto* handed = new std::shared_ptr<Build>(std::move(build));
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, &MediaPlayer::finish_build, handed,
+                    [](gpointer data) { delete static_cast<std::shared_ptr<Build>*>(data); });
+}
+
+int MediaPlayer::finish_build(void* data) {
+    const Build& build = **static_cast<std::shared_ptr<Build>*>(data);
+    if (build.owner)
+        build.owner->adopt(build.playbin);
+    else if (build.playbin)
+        ElementUnref()(build.playbin);  // the player went meanwhile
+    return G_SOURCE_REMOVE;
+}
+
+void MediaPlayer::adopt(GstElement* playbin) {
+    if (builder_.joinable()) builder_.join();
+    build_.reset();
     if (!playbin) return;
     playbin_.reset(playbin);
-    // A song or a radio stream: any video is not shown in a window of its own.
-    if (GstElement* video = gst_element_factory_make("fakesink", nullptr)) g_object_set(playbin, "video-sink", video, nullptr);
-    if (GstElement* audio = make_audio_sink()) g_object_set(playbin, "audio-sink", audio, nullptr);
     g_object_set(playbin, "volume", volume_.get_value() / 100.0, nullptr);
     GstBus* bus = gst_element_get_bus(playbin);
     bus_watch_ = gst_bus_add_watch(bus, &MediaPlayer::on_bus_message, this);
     gst_object_unref(bus);
+    // The address given meanwhile, if any, starts playing now.
+    if (!url_.empty()) {
+        g_object_set(playbin, "uri", url_to_uri(url_).c_str(), nullptr);
+        play();
+    }
 }
 
 void MediaPlayer::set_URL(const Glib::ustring& url) {
@@ -106,8 +162,10 @@ void MediaPlayer::set_URL(const Glib::ustring& url) {
         stop();
         return;
     }
-    ensure_pipeline();
-    if (!playbin_) return;
+    if (!playbin_) {
+        request_pipeline();
+        return;
+    }
     gst_element_set_state(playbin_.get(), GST_STATE_NULL);
     g_object_set(playbin_.get(), "uri", url_to_uri(url).c_str(), nullptr);
     play();

@@ -1,6 +1,10 @@
 // The media player: GStreamer's playbin with a compact control strip (play/pause,
 // stop, position, volume). Given an address it starts playing by itself, also while
 // hidden; the empty address stops it. Failures never show a dialog.
+//
+// Setting GStreamer up (its plugin registry, probing the audio output) takes from a
+// tenth of a second to seconds, so the player is built on a worker thread once the
+// main loop is idle: a window and its page never wait for the song.
 #pragma once
 
 #include <gtkmm/box.h>
@@ -8,6 +12,7 @@
 #include <gtkmm/scale.h>
 
 #include <memory>
+#include <thread>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
@@ -25,6 +30,8 @@ public:
 
     // GStreamer reports the song as playing.
     bool playing() const { return playing_; }
+    // The pipeline is built; until then an address given waits for it.
+    bool ready() const { return playbin_ != nullptr; }
     // 0 to 100.
     double volume() const { return volume_.get_value(); }
 
@@ -35,8 +42,13 @@ private:
     struct ElementUnref {
         void operator()(GstElement* element) const;
     };
+    struct Build;
 
-    void ensure_pipeline();
+    // Starts building the pipeline, once; adopt() takes it over on the main thread.
+    void request_pipeline();
+    static void run_build(std::shared_ptr<Build> build);
+    static int finish_build(void* build);
+    void adopt(GstElement* playbin);
     void play();
     void pause();
     void stop();
@@ -48,6 +60,9 @@ private:
     Gtk::Button play_pause_, stop_;
     Gtk::Scale position_, volume_;
     std::unique_ptr<GstElement, ElementUnref> playbin_;
+    std::shared_ptr<Build> build_;
+    std::thread builder_;
+    sigc::connection build_start_;
     unsigned bus_watch_ = 0;
     sigc::connection position_timer_;
     Glib::ustring url_;

@@ -22,6 +22,17 @@ bool has_scheme(const std::string& text) {
     return i + 1 < text.size() && text[i] == ':' && !is_digit(text[i + 1]);
 }
 
+// The engine starts its network process before the process that shows the page, so the
+// host's address is looked up while that one starts rather than after.
+void prefetch_host(WebKitWebView* view, const Glib::ustring& uri) {
+    GUri* parsed = g_uri_parse(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (!parsed) return;
+    const char* host = g_uri_get_host(parsed);
+    if (host && *host && !g_hostname_is_ip_address(host))
+        webkit_web_context_prefetch_dns(webkit_web_view_get_context(view), host);
+    g_uri_unref(parsed);
+}
+
 }  // namespace
 
 constexpr const char* kWrapperKey = "kelvane-web-view";
@@ -61,7 +72,9 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
-    if (!uri.empty()) webkit_web_view_load_uri(view_, uri.c_str());
+    if (uri.empty()) return;
+    webkit_web_view_load_uri(view_, uri.c_str());
+    prefetch_host(view_, uri);
 }
 
 void WebView::GoBack() {

@@ -5,6 +5,7 @@
 #include <gdkmm/general.h>
 
 #include <cmath>
+#include <future>
 
 namespace kelvane {
 namespace {
@@ -57,9 +58,8 @@ void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const cha
     centred_text(cr, subtitle, kSmall, 96, 217, y + 39, 0.35, 0.40, 0.50);
 }
 
-}  // namespace
-
-Glib::RefPtr<Gdk::Pixbuf> start_menu_picture() {
+// Cairo alone, without GDK, so that it may run before GTK has started.
+Cairo::RefPtr<Cairo::ImageSurface> draw_start_menu() {
     auto surface = Cairo::ImageSurface::create(Cairo::FORMAT_RGB24, 400, 300);
     auto cr = Cairo::Context::create(surface);
     auto sky = Cairo::LinearGradient::create(0, 0, 0, 300);
@@ -72,7 +72,23 @@ Glib::RefPtr<Gdk::Pixbuf> start_menu_picture() {
     picture_button(cr, 144, "Program options", "Preview length, clock, feedback");
     centred_text(cr, "Made by the Kelvane team", {Cairo::FONT_SLANT_ITALIC, Cairo::FONT_WEIGHT_NORMAL, 11}, 0, 400,
                  284, 1, 1, 1, 0.85);
-    return to_pixbuf(surface);
+    return surface;
+}
+
+std::future<Cairo::RefPtr<Cairo::ImageSurface>>& start_menu_drawing() {
+    static std::future<Cairo::RefPtr<Cairo::ImageSurface>> drawing;
+    return drawing;
+}
+
+}  // namespace
+
+void begin_start_menu_picture() {
+    if (!start_menu_drawing().valid()) start_menu_drawing() = std::async(std::launch::async, draw_start_menu);
+}
+
+Glib::RefPtr<Gdk::Pixbuf> start_menu_picture() {
+    auto& drawing = start_menu_drawing();
+    return to_pixbuf(drawing.valid() ? drawing.get() : draw_start_menu());
 }
 
 Glib::RefPtr<Gdk::Pixbuf> banner_picture() {

@@ -12,5 +12,8 @@ Glib::RefPtr<Gdk::Pixbuf> maker_icon();
 Glib::RefPtr<Gdk::Pixbuf> browser_icon();
 // 400 by 300 pixels; the buttons stand at 96,64 and 96,144, each 217 by 49.
 Glib::RefPtr<Gdk::Pixbuf> start_menu_picture();
+// Begins drawing the start menu's picture on a worker thread while GTK starts (its text
+// needs the fonts looked up first); start_menu_picture() then takes it from there.
+void begin_start_menu_picture();
 
 }  // namespace kelvane

@@ -2,6 +2,7 @@
 #include <gtkmm/application.h>
 
 #include "browserwindow/web_context.h"
+#include "maker/artwork.h"
 #include "maker/forms.h"
 #include "maker/dialogs/start_menu.h"
 #include "platform/application.h"
@@ -9,6 +10,7 @@
 #include "platform/user_folders.h"
 
 int main() {
+    kelvane::begin_start_menu_picture();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
     kelvane::set_web_profile_name(kelvane::kMakerFolderName);

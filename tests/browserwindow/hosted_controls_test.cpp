@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 #include "browser/frm_main.h"
 #include "tests/support/created_program.h"
@@ -56,6 +57,12 @@ TEST_F(Browsing, BrowseBackAndRefreshReachTheServer) {
     const int before = server.count("/one.html");
     window.Command3_Click();
     EXPECT_TRUE(pump_until([&] { return server.count("/one.html") == before + 1; }));
+}
+
+// A host name is looked up ahead of the load as well; the page comes all the same.
+TEST_F(Browsing, OpensAnAddressByHostName) {
+    window.WebBrowser1.Navigate("localhost:" + std::to_string(server.port()) + "/two.html");
+    EXPECT_TRUE(pump_until([&] { return server.count("/two.html") == 1 && !window.WebBrowser1.loading(); }));
 }
 
 TEST_F(Browsing, NothingHappensWithoutHistoryOrAddress) {
@@ -137,6 +144,37 @@ TEST_F(Song, PlaysHiddenAtHalfVolumeAndStopsOnTheEmptyAddress) {
     ASSERT_TRUE(pump_until([&] { return player.playing(); }));
     player.set_URL("");
     EXPECT_FALSE(player.playing());
+}
+
+// The player is built off the main thread; what is asked of it meanwhile still counts.
+TEST_F(Song, TheLastAddressGivenBeforeThePlayerIsReadyIsTheOneThatPlays) {
+    write_wav(folder / "song.wav", 5);
+    player.set_URL((folder / "missing.mp3").string());
+    player.set_URL((folder / "song.wav").string());
+    ASSERT_TRUE(pump_until([&] { return player.playing(); }));
+    EXPECT_EQ(player.URL(), (folder / "song.wav").string());
+}
+
+TEST_F(Song, TheEmptyAddressGivenBeforeThePlayerIsReadyPlaysNothing) {
+    write_wav(folder / "song.wav", 5);
+    player.set_URL((folder / "song.wav").string());
+    player.set_URL("");
+    ASSERT_TRUE(pump_until([&] { return player.ready(); }));
+    pump_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(player.playing());
+}
+
+TEST_F(Song, APlayerClosedWhileItIsBuiltGoesQuietly) {
+    write_wav(folder / "song.wav", 5);
+    for (int wait_ms : {0, 5, 50}) {
+        auto early = std::make_unique<MediaPlayer>();
+        early->set_URL((folder / "song.wav").string());
+        pump_for(std::chrono::milliseconds(wait_ms));  // closed before, during or after the build
+        early.reset();
+    }
+    pump_for(std::chrono::milliseconds(100));  // builds that finish after their player went
+    player.set_URL((folder / "song.wav").string());
+    EXPECT_TRUE(pump_until([&] { return player.playing(); }));
 }
 
 TEST_F(Song, AnAddressThatDoesNotPlayFailsQuietly) {

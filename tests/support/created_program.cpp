@@ -13,8 +13,9 @@ namespace kelvane::test {
 
 std::filesystem::path template_path() { return KELVANE_TEMPLATE_PATH; }
 
-void make_created_program(const std::filesystem::path& program, const SettingsRecord& record) {
-    std::filesystem::copy_file(template_path(), program, std::filesystem::copy_options::overwrite_existing);
+void make_created_program(const std::filesystem::path& program, const SettingsRecord& record,
+                          const std::filesystem::path& template_file) {
+    std::filesystem::copy_file(template_file, program, std::filesystem::copy_options::overwrite_existing);
     int fd = ::open(program.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     std::error_code error = append_trailer(fd, record);

@@ -11,7 +11,8 @@ namespace kelvane::test {
 // The template that the build made.
 std::filesystem::path template_path();
 // Writes template + trailer to `program`; fails the test on any error.
-void make_created_program(const std::filesystem::path& program, const SettingsRecord& record);
+void make_created_program(const std::filesystem::path& program, const SettingsRecord& record,
+                          const std::filesystem::path& template_file = template_path());
 // The record the maker writes by default: its design texts, with the colour chosen.
 SettingsRecord default_record();
 
