@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -64,6 +66,40 @@ void Process::terminate() {
         kill(pid_, SIGKILL);
         wait(std::chrono::seconds(5));
     }
+}
+
+std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
+    struct Entry {
+        pid_t parent;
+        std::string name;
+    };
+    std::map<pid_t, Entry> table;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string file = entry.path().filename().string();
+        if (file.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream in(entry.path() / "stat");
+        std::stringstream text;
+        text << in.rdbuf();
+        // "pid (name) state parent ...": the name may hold blanks and parentheses.
+        const std::string stat = text.str();
+        const auto open = stat.find('('), close = stat.rfind(')');
+        if (open == std::string::npos || close == std::string::npos || close < open) continue;
+        std::istringstream rest(stat.substr(close + 1));
+        std::string state;
+        pid_t parent = 0;
+        if (rest >> state >> parent)
+            table[static_cast<pid_t>(std::stol(file))] = {parent, stat.substr(open + 1, close - open - 1)};
+    }
+    std::vector<pid_t> found;
+    for (const auto& [pid, entry] : table) {
+        if (entry.name != name) continue;
+        for (pid_t up = entry.parent; up > 1; up = table.contains(up) ? table[up].parent : 0)
+            if (up == ancestor) {
+                found.push_back(pid);
+                break;
+            }
+    }
+    return found;
 }
 
 }  // namespace kelvane::test

@@ -32,4 +32,8 @@ private:
     std::optional<int> status_;
 };
 
+// The processes below `ancestor` (its children, theirs, and so on) with the given name as
+// the kernel keeps it (at most 15 characters: "WebKitWebProces").
+std::vector<pid_t> descendants(pid_t ancestor, const std::string& name);
+
 }  // namespace kelvane::test
