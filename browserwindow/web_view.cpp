@@ -5,6 +5,9 @@
 #include <cmath>
 #include <string>
 
+#include "browserwindow/page_requests.h"
+#include "platform/desktop.h"
+
 namespace kelvane {
 namespace {
 
@@ -29,6 +32,7 @@ WebView::WebView()
     g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(on_progress), this);
     g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(on_load_failed_with_tls_errors), this);
     g_signal_connect(view_, "web-process-terminated", G_CALLBACK(on_web_process_terminated), this);
+    answer_page_requests(view_);
     widget_->show();
 }
 
@@ -49,7 +53,11 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
-    if (!uri.empty()) webkit_web_view_load_uri(view_, uri.c_str());
+    if (uri.empty()) return;
+    if (shown_in_view(uri))
+        webkit_web_view_load_uri(view_, uri.c_str());
+    else
+        open_with_default_handler(uri);
 }
 
 void WebView::GoBack() {

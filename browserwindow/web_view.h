@@ -25,7 +25,8 @@ public:
     Gtk::Widget& widget() { return *widget_; }
 
     // Starts showing the address. An address without a scheme opens as a web address;
-    // an empty address does nothing.
+    // an empty address does nothing; one that the view cannot show (mailto:) goes to the
+    // desktop's handler for it.
     void Navigate(const Glib::ustring& address);
     void GoBack();
     // Loads the page again; on a page that explains a failure, the address that failed.

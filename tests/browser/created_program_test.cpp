@@ -97,6 +97,13 @@ bool eventually(const std::function<bool()>& done, std::chrono::seconds timeout 
     return true;
 }
 
+std::string read_all(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 TEST_F(CreatedProgram, AKilledPageComesBackWithRefreshAndBrowse) {
     server.serve("/home.html", "<html><body style='background:#ffffff'>Home</body></html>");
     const auto program = folder / "browser";
@@ -134,6 +141,44 @@ TEST_F(CreatedProgram, AKilledPageComesBackWithRefreshAndBrowse) {
         EXPECT_TRUE(server.wait_for("/home.html", ++asked));
         EXPECT_TRUE(shows(0xffffff));
     }
+}
+
+TEST_F(CreatedProgram, MailAndPhoneLinksOpenWithTheDesktopsHandler) {
+    server.serve("/home.html", "<html><body style='margin:0;background:#ffffff'>"
+                 "<a href='mailto:anne@example.com' style='display:block;height:50vh'>mail</a>"
+                 "<a href='tel:+4930123456' style='display:block;height:50vh'>call</a></body></html>");
+    // A handler for both kinds of address, registered the way desktops do it.
+    const auto opened = folder / "opened.txt";
+    const auto handler = folder / "handler.sh";
+    std::ofstream(handler) << "#!/bin/sh\necho \"$1\" >> '" << opened.string() << "'\n";
+    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
+    std::filesystem::create_directories(folder / "data/applications");
+    std::ofstream(folder / "data/applications/kelvane-test-handler.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Test handler\nExec=" << handler.string()
+        << " %u\nMimeType=x-scheme-handler/mailto;x-scheme-handler/tel;\n";
+    std::filesystem::create_directories(folder / "config");
+    std::ofstream(folder / "config/mimeapps.list") << "[Default Applications]\n"
+                                                      "x-scheme-handler/mailto=kelvane-test-handler.desktop\n"
+                                                      "x-scheme-handler/tel=kelvane-test-handler.desktop\n";
+    const auto program = folder / "browser";
+    make_created_program(program, record);
+    Process browser(program, {},
+                    {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()}});
+    auto window = find_window(browser.pid());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(server.wait_for("/home.html"));
+    // The page is shown once its white covers the web view (pixels 8, 40, 569, 297).
+    ASSERT_TRUE(eventually([&] { return pixel(window->id, 300, 300) == 0xffffffu; }));
+
+    ASSERT_TRUE(click(window->id, 100, 100));
+    EXPECT_TRUE(eventually([&] { return read_all(opened) == "mailto:anne@example.com\n"; })) << read_all(opened);
+    ASSERT_TRUE(click(window->id, 100, 280));
+    EXPECT_TRUE(eventually([&] { return read_all(opened) == "mailto:anne@example.com\ntel:+4930123456\n"; }))
+        << read_all(opened);
+
+    // The page stays: no failure page, nothing asked of the site again.
+    EXPECT_EQ(pixel(window->id, 300, 300), 0xffffffu);
+    EXPECT_EQ(server.count("/home.html"), 1);
 }
 
 TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
