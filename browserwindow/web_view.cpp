@@ -5,8 +5,10 @@
 #include <cmath>
 #include <string>
 
+#include "browserwindow/page_requests.h"
 #include "browserwindow/popup_window.h"
 #include "browserwindow/web_context.h"
+#include "platform/desktop.h"
 
 namespace kelvane {
 namespace {
@@ -47,6 +49,9 @@ WebView::WebView(WebKitWebView* view)
     g_signal_connect(view_, "load-failed", G_CALLBACK(on_load_failed), this);
     g_signal_connect(view_, "mouse-target-changed", G_CALLBACK(on_mouse_target_changed), this);
     g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(on_progress), this);
+    g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(on_load_failed_with_tls_errors), this);
+    g_signal_connect(view_, "web-process-terminated", G_CALLBACK(on_web_process_terminated), this);
+    answer_page_requests(view_);
     widget_->show();
 }
 
@@ -73,8 +78,12 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
     if (uri.empty()) return;
-    webkit_web_view_load_uri(view_, uri.c_str());
-    prefetch_host(view_, uri);
+    if (shown_in_view(uri)) {
+        webkit_web_view_load_uri(view_, uri.c_str());
+        prefetch_host(view_, uri);
+    } else {
+        open_with_default_handler(uri);
+    }
 }
 
 void WebView::GoBack() {
@@ -82,7 +91,10 @@ void WebView::GoBack() {
 }
 
 void WebView::Refresh() {
-    if (webkit_web_view_get_uri(view_)) webkit_web_view_reload(view_);
+    if (failure_)
+        webkit_web_view_load_uri(view_, failure_->address.c_str());
+    else if (webkit_web_view_get_uri(view_))
+        webkit_web_view_reload(view_);
 }
 
 Glib::ustring WebView::uri() const {
@@ -104,28 +116,75 @@ void WebView::on_load_changed(WebKitWebView* view, int event, WebView* self) {
     case WEBKIT_LOAD_STARTED:
         self->loading_ = true;
         self->set_secure(false);
+        if (self->failure_page_ == FailurePageLoad::Requested && uri && self->failure_->address == uri) {
+            self->failure_page_ = FailurePageLoad::Loading;
+            break;
+        }
+        self->failure_page_ = FailurePageLoad::None;
         self->status_text_change_.emit(Glib::ustring("Opening page ") + (uri ? uri : "") + "...");
         break;
     case WEBKIT_LOAD_COMMITTED: {
+        // Until another page takes its place, the failure page stays what is shown.
+        if (self->failure_page_ != FailurePageLoad::Loading) self->failure_.reset();
         GTlsCertificate* certificate = nullptr;
         GTlsCertificateFlags errors = G_TLS_CERTIFICATE_VALIDATE_ALL;
         const bool https = webkit_web_view_get_tls_info(view, &certificate, &errors);
-        self->set_secure(https && certificate && errors == 0);
+        self->set_secure(!self->failure_ && https && certificate && errors == 0);
         break;
     }
     case WEBKIT_LOAD_FINISHED:
         self->loading_ = false;
-        self->status_text_change_.emit("Done");
+        // A failed load finishes too: the page still to come tells what happened.
+        if (self->failure_page_ == FailurePageLoad::Requested) break;
+        self->failure_page_ = FailurePageLoad::None;
+        self->status_text_change_.emit(self->failure_ ? failure_headline(self->failure_->kind) : "Done");
         break;
     default:
         break;
     }
 }
 
-gboolean WebView::on_load_failed(WebKitWebView*, int, const char*, GError*, WebView* self) {
+gboolean WebView::on_load_failed(WebKitWebView*, int event, const char* uri, GError* error, WebView* self) {
     self->loading_ = false;
     self->set_secure(false);
-    return TRUE;  // no error page: a failed address simply shows nothing
+    // Stopped, not failed: another address was asked for, the load was given up, or the
+    // response became a download. What is shown stays.
+    const bool stopped = g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+                         g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED) ||
+                         g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
+                         g_error_matches(error, WEBKIT_PLUGIN_ERROR, WEBKIT_PLUGIN_ERROR_WILL_HANDLE_LOAD);
+    // A page that broke off half-way stays as far as it came.
+    if (!stopped && event == WEBKIT_LOAD_STARTED && uri)
+        self->show_failure(classify_load_error(error), uri, error ? error->message : "");
+    return TRUE;
+}
+
+gboolean WebView::on_load_failed_with_tls_errors(WebKitWebView*, const char* uri, void*, unsigned errors, WebView* self) {
+    // Never shown, and there is no way past it: that is what the certificate is for.
+    self->show_failure(PageFailure::Certificate, uri ? uri : "", certificate_problems(errors));
+    return TRUE;
+}
+
+void WebView::on_web_process_terminated(WebKitWebView* view, int reason, WebView* self) {
+    if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
+    self->loading_ = false;
+    self->set_secure(false);
+    // When even the page saying so could not be shown, nothing is tried again until the
+    // user asks: a web process that cannot start must not be started over and over.
+    if (self->failure_ && self->failure_->kind == PageFailure::Crashed && self->failure_page_ != FailurePageLoad::None)
+        return;
+    const char* uri = webkit_web_view_get_uri(view);
+    const std::string address = uri ? uri : self->failure_ ? self->failure_->address : "";
+    self->show_failure(PageFailure::Crashed, address,
+                       reason == WEBKIT_WEB_PROCESS_EXCEEDED_MEMORY_LIMIT ? "It used more memory than it may." : "");
+}
+
+void WebView::show_failure(PageFailure failure, const std::string& address, const std::string& detail) {
+    failure_ = Failure{failure, address.empty() ? "about:blank" : address};
+    failure_page_ = FailurePageLoad::Requested;
+    set_secure(false);
+    const std::string page = failure_page_html(failure, address, detail);
+    webkit_web_view_load_alternate_html(view_, page.c_str(), failure_->address.c_str(), nullptr);
 }
 
 void WebView::on_mouse_target_changed(WebKitWebView*, void* hit, unsigned, WebView* self) {

@@ -6,6 +6,10 @@
 #include <sigc++/signal.h>
 
 #include <memory>
+#include <optional>
+#include <string>
+
+#include "browserwindow/error_page.h"
 
 typedef struct _WebKitWebView WebKitWebView;
 
@@ -26,9 +30,11 @@ public:
     Gtk::Widget& widget() { return *widget_; }
 
     // Starts showing the address. An address without a scheme opens as a web address;
-    // an empty address does nothing.
+    // an empty address does nothing; one that the view cannot show (mailto:) goes to the
+    // desktop's handler for it.
     void Navigate(const Glib::ustring& address);
     void GoBack();
+    // Loads the page again; on a page that explains a failure, the address that failed.
     void Refresh();
     Glib::ustring uri() const;
     bool loading() const;
@@ -51,15 +57,28 @@ public:
 
 private:
     static void on_load_changed(WebKitWebView* view, int event, WebView* self);
-    static gboolean on_load_failed(WebKitWebView*, int, const char*, GError*, WebView*);
+    static gboolean on_load_failed(WebKitWebView*, int event, const char* uri, GError* error, WebView* self);
+    static gboolean on_load_failed_with_tls_errors(WebKitWebView*, const char* uri, void* certificate,
+                                                   unsigned errors, WebView* self);
+    static void on_web_process_terminated(WebKitWebView*, int reason, WebView* self);
     static void on_mouse_target_changed(WebKitWebView*, void* hit, unsigned modifiers, WebView* self);
     static void on_progress(WebKitWebView* view, void*, WebView* self);
     void set_secure(bool secure);
+    // Shows a page in place of the address, saying what went wrong.
+    void show_failure(PageFailure failure, const std::string& address, const std::string& detail);
+
+    struct Failure {
+        PageFailure kind;
+        std::string address;
+    };
 
     WebKitWebView* view_;
     Gtk::Widget* widget_;
     bool secure_ = false;
     bool loading_ = false;
+    enum class FailurePageLoad { None, Requested, Loading };
+    std::optional<Failure> failure_;  // what the page shown, or about to be shown, explains
+    FailurePageLoad failure_page_ = FailurePageLoad::None;
     sigc::signal<void(const Glib::ustring&)> status_text_change_;
     sigc::signal<void(bool)> secure_changed_;
     sigc::signal<void(const Glib::ustring&, bool)> download_;

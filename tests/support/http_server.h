@@ -1,10 +1,12 @@
 // A small web server on 127.0.0.1 for tests and benchmarks: serves fixed pages and
-// records every request it gets, with the time it came.
+// records every request it gets, with the time it came. It can speak HTTPS with a
+// certificate it makes and signs itself, which no browser trusts, and ask for a login.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,9 +22,13 @@ public:
         std::string path;
         std::chrono::steady_clock::time_point time;
         std::string headers;  // as sent, one "Name: value" a line
+        std::string user;     // who logged in with the request, if anyone did
     };
 
-    HttpServer();
+    enum class Security { Plain, SelfSignedTls };
+
+    // On a free port, or on the given one (fails the constructor when it is taken).
+    explicit HttpServer(Security security = Security::Plain, int port = 0);
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -33,6 +39,9 @@ public:
     // `headers`: more response header lines, each ending in "\r\n".
     void serve(const std::string& path, const std::string& body, const std::string& type = "text/html",
                const std::string& headers = "");
+    // The page at `path` asks for this name and password (HTTP basic authentication).
+    void require_login(const std::string& path, const std::string& user, const std::string& password,
+                       const std::string& realm);
     std::vector<Request> requests() const;
     int count(const std::string& path) const;
     // Waits until the path was asked for at least `times` times.
@@ -40,9 +49,16 @@ public:
     void clear();
 
 private:
+    struct Tls;
+    struct Login {
+        std::string user, authorization, realm;
+    };
+
     void accept_loop();
     void handle(int client);
+    std::string respond(const std::string& request);
 
+    std::unique_ptr<Tls> tls_;
     int listener_ = -1;
     int port_ = 0;
     int wake_[2] = {-1, -1};
@@ -52,9 +68,13 @@ private:
         std::string type, body, headers;
     };
     std::map<std::string, Page> pages_;
+    std::map<std::string, Login> logins_;  // path -> who may see it
     std::vector<Request> requests_;
     std::vector<std::thread> workers_;
     std::thread acceptor_;
 };
+
+// A port of 127.0.0.1 that nothing listened on when asked: connections to it are refused.
+int unused_port();
 
 }  // namespace kelvane::test

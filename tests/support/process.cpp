@@ -127,4 +127,11 @@ bool web_sandbox_can_run() {
                        "/bin/true >/dev/null 2>&1") == 0;
 }
 
+std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
+    std::vector<pid_t> found;
+    for (pid_t pid : descendants(ancestor))
+        if (command_name(pid) == name) found.push_back(pid);
+    return found;
+}
+
 }  // namespace kelvane::test

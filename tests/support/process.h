@@ -45,5 +45,8 @@ std::vector<std::string> pid_namespace_levels(pid_t pid);
 std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 // Whether bubblewrap can make the namespaces the engine's sandbox asks for on this system.
 bool web_sandbox_can_run();
+// Those of them with the given name as the kernel keeps it (at most 15 characters:
+// "WebKitWebProces").
+std::vector<pid_t> descendants(pid_t ancestor, const std::string& name);
 
 }  // namespace kelvane::test

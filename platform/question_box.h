@@ -1,0 +1,39 @@
+// Questions put to the user: OK or Cancel, a line of text, a name and password. Like the
+// message boxes, every one goes through here, so that tests can answer them instead of a
+// person.
+#pragma once
+
+#include <glibmm/ustring.h>
+
+#include <functional>
+#include <optional>
+
+namespace kelvane {
+
+struct Question {
+    Glib::ustring title;
+    Glib::ustring text;
+    Glib::ustring default_text;  // the text or the name the answer starts with
+};
+
+struct Credentials {
+    Glib::ustring user;
+    Glib::ustring password;
+};
+
+// True for OK, false for Cancel or a closed dialog.
+bool ConfirmBox(const Question& question);
+// The text typed, or no value for Cancel.
+std::optional<Glib::ustring> InputBox(const Question& question);
+// The name and password typed, or no value for Cancel.
+std::optional<Credentials> CredentialsBox(const Question& question);
+
+// Answers in place of the dialogs; empty functions bring the dialogs back.
+struct QuestionAnswers {
+    std::function<bool(const Question&)> confirm;
+    std::function<std::optional<Glib::ustring>(const Question&)> input;
+    std::function<std::optional<Credentials>(const Question&)> credentials;
+};
+void set_question_answers(QuestionAnswers answers);
+
+}  // namespace kelvane
