@@ -313,13 +313,13 @@ int main(int argc, char** argv) {
         if (arg == "--start-only") {
             start_only = true;
         } else if (arg == "--template" && i + 1 < argc) {
-            const std::string spec = argv[++i];
-            const auto equals = spec.find('=');
-            if (equals == std::string::npos || !std::filesystem::exists(spec.substr(equals + 1))) {
+            const std::string given = argv[++i];
+            const auto equals = given.find('=');
+            if (equals == std::string::npos || !std::filesystem::exists(given.substr(equals + 1))) {
                 std::fprintf(stderr, "--template wants NAME=PATH of an existing template\n");
                 return 2;
             }
-            templates.emplace_back(spec.substr(0, equals), spec.substr(equals + 1));
+            templates.emplace_back(given.substr(0, equals), given.substr(equals + 1));
         } else if (arg.find_first_not_of("0123456789") == std::string::npos && std::atoi(arg.c_str()) >= 1) {
             rounds = std::atoi(arg.c_str());
         } else {
