@@ -13,6 +13,7 @@
 #include "tests/support/created_program.h"
 #include "tests/support/media_files.h"
 #include "tests/support/http_server.h"
+#include "tests/support/patience.h"
 #include "tests/support/process.h"
 #include "tests/support/x_window.h"
 
@@ -87,22 +88,6 @@ TEST_F(CreatedProgram, BrowseBackAndRefreshWorkFromItsButtons) {
 }
 
 // Polls what can only be seen from outside until it holds or the generous deadline passes.
-bool eventually(const std::function<bool()>& done, std::chrono::seconds timeout = std::chrono::seconds(30)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-std::string read_all(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST_F(CreatedProgram, AKilledPageComesBackWithRefreshAndBrowse) {
     server.serve("/home.html", "<html><body style='background:#ffffff'>Home</body></html>");
     const auto program = folder / "browser";
@@ -115,7 +100,7 @@ TEST_F(CreatedProgram, AKilledPageComesBackWithRefreshAndBrowse) {
     // A point of the web view (twips 120, 600, 8535, 4455) in a page margin, where no text
     // of a failure page and no scroll bar ever is.
     const int x = (120 + 8535) / kTwipsPerPixel - 30, y = (600 + 4455) / kTwipsPerPixel - 20;
-    auto shows = [&](unsigned long colour) { return eventually([&] { return pixel(window->id, x, y) == colour; }); };
+    auto shows = [&](unsigned long colour) { return wait_until([&] { return pixel(window->id, x, y) == colour; }); };
     ASSERT_TRUE(shows(0xffffff));
 
     const struct {
@@ -146,19 +131,7 @@ TEST_F(CreatedProgram, MailAndPhoneLinksOpenWithTheDesktopsHandler) {
     server.serve("/home.html", "<html><body style='margin:0;background:#ffffff'>"
                  "<a href='mailto:anne@example.com' style='display:block;height:50vh'>mail</a>"
                  "<a href='tel:+4930123456' style='display:block;height:50vh'>call</a></body></html>");
-    // A handler for both kinds of address, registered the way desktops do it.
-    const auto opened = folder / "opened.txt";
-    const auto handler = folder / "handler.sh";
-    std::ofstream(handler) << "#!/bin/sh\necho \"$1\" >> '" << opened.string() << "'\n";
-    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
-    std::filesystem::create_directories(folder / "data/applications");
-    std::ofstream(folder / "data/applications/kelvane-test-handler.desktop")
-        << "[Desktop Entry]\nType=Application\nName=Test handler\nExec=" << handler.string()
-        << " %u\nMimeType=x-scheme-handler/mailto;x-scheme-handler/tel;\n";
-    std::filesystem::create_directories(folder / "config");
-    std::ofstream(folder / "config/mimeapps.list") << "[Default Applications]\n"
-                                                      "x-scheme-handler/mailto=kelvane-test-handler.desktop\n"
-                                                      "x-scheme-handler/tel=kelvane-test-handler.desktop\n";
+    const auto opened = register_default_handler(folder.path(), {"mailto", "tel"});
     const auto program = folder / "browser";
     make_created_program(program, record);
     Process browser(program, {},
@@ -167,12 +140,12 @@ TEST_F(CreatedProgram, MailAndPhoneLinksOpenWithTheDesktopsHandler) {
     ASSERT_TRUE(window);
     ASSERT_TRUE(server.wait_for("/home.html"));
     // The page is shown once its white covers the web view (pixels 8, 40, 569, 297).
-    ASSERT_TRUE(eventually([&] { return pixel(window->id, 300, 300) == 0xffffffu; }));
+    ASSERT_TRUE(wait_until([&] { return pixel(window->id, 300, 300) == 0xffffffu; }));
 
     ASSERT_TRUE(click(window->id, 100, 100));
-    EXPECT_TRUE(eventually([&] { return read_all(opened) == "mailto:anne@example.com\n"; })) << read_all(opened);
+    EXPECT_TRUE(wait_until([&] { return read_all(opened) == "mailto:anne@example.com\n"; })) << read_all(opened);
     ASSERT_TRUE(click(window->id, 100, 280));
-    EXPECT_TRUE(eventually([&] { return read_all(opened) == "mailto:anne@example.com\ntel:+4930123456\n"; }))
+    EXPECT_TRUE(wait_until([&] { return read_all(opened) == "mailto:anne@example.com\ntel:+4930123456\n"; }))
         << read_all(opened);
 
     // The page stays: no failure page, nothing asked of the site again.

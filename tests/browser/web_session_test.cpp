@@ -3,13 +3,10 @@
 // rendered in the engine's sandbox. Each program gets a home folder of its own.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-#include <thread>
-
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
 #include "tests/support/notifications.h"
+#include "tests/support/patience.h"
 #include "tests/support/process.h"
 #include "tests/support/pump.h"
 #include "tests/support/x_window.h"
@@ -20,22 +17,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kDeadline = 30s;
-
-std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = kDeadline) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
 
 class WebSession : public testing::Test {
 protected:
@@ -96,7 +77,7 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
                  "localStorage.setItem('k', 'kept'); fetch('/stored/' + found)</script></body></html>",
                  "text/html", "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
     const auto alpha = make("alpha");
-    const std::string alpha_bytes = read_file(alpha);
+    const std::string alpha_bytes = read_all(alpha);
     {
         Process first(alpha, {}, environment());
         auto window = find_window(first.pid());
@@ -121,7 +102,7 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
         ASSERT_TRUE(server.wait_for("/stored/nothing", 2));
         EXPECT_EQ(requests_with("/home.html", "login=alice"), 1) << "another program saw alpha's session";
     }
-    EXPECT_EQ(read_file(alpha), alpha_bytes) << "a created program never writes its own file";
+    EXPECT_EQ(read_all(alpha), alpha_bytes) << "a created program never writes its own file";
     EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/alpha"));
     EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/beta"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "only the two programs";
@@ -186,7 +167,7 @@ TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesW
         SCOPED_TRACE(round);
         ASSERT_TRUE(click_page(window->id));
         std::optional<XWindowInfo> popup;
-        ASSERT_TRUE(eventually([&] {
+        ASSERT_TRUE(wait_until([&] {
             for (const auto& w : windows_of(program.pid()))
                 if (w.id != window->id) popup = w;
             return popup && popup->title == "signin";
@@ -198,7 +179,7 @@ TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesW
 
         if (round == 1) {
             ASSERT_TRUE(click(popup->id, 100, 100));  // the page closes itself
-            ASSERT_TRUE(eventually([&] { return windows_of(program.pid()).size() == 1; }));
+            ASSERT_TRUE(wait_until([&] { return windows_of(program.pid()).size() == 1; }));
             EXPECT_TRUE(program.running());
         }
     }
@@ -217,7 +198,7 @@ TEST_F(WebSession, DownloadsGoToTheDownloadFolderAndNeverOverwrite) {
     ASSERT_TRUE(server.wait_for("/shown/home", 1));
 
     auto complete = [&](const std::string& name) {
-        return eventually([&] { return read_file(downloads / name) == zip; });
+        return wait_until([&] { return read_all(downloads / name) == zip; });
     };
     expect_sandboxed(program.pid());
     ASSERT_TRUE(click_page(window->id));

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "common/program_trailer.h"
 
@@ -41,6 +43,33 @@ SettingsRecord default_record() {
                                                           {"custom24", "0"},    {"custom25", "0"},    {"custom26", "True"}};
     for (auto [key, text] : window) r.WriteProperty(key, std::string(text));
     return r;
+}
+
+std::string read_all(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::filesystem::path register_default_handler(const std::filesystem::path& folder,
+                                               const std::vector<std::string>& schemes) {
+    const auto opened = folder / "opened.txt";
+    const auto handler = folder / "handler.sh";
+    std::ofstream(handler) << "#!/bin/sh\necho \"$1\" >> '" << opened.string() << "'\n";
+    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
+    std::filesystem::create_directories(folder / "data/applications");
+    std::ofstream entry(folder / "data/applications/kelvane-test-handler.desktop");
+    entry << "[Desktop Entry]\nType=Application\nName=Test handler\nExec=" << handler.string() << " %u\nMimeType=";
+    std::filesystem::create_directories(folder / "config");
+    std::ofstream defaults(folder / "config/mimeapps.list");
+    defaults << "[Default Applications]\n";
+    for (const std::string& scheme : schemes) {
+        entry << "x-scheme-handler/" << scheme << ';';
+        defaults << "x-scheme-handler/" << scheme << "=kelvane-test-handler.desktop\n";
+    }
+    entry << '\n';
+    return opened;
 }
 
 TempDir::TempDir() {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "common/settings_record.h"
 
@@ -15,6 +17,15 @@ void make_created_program(const std::filesystem::path& program, const SettingsRe
                           const std::filesystem::path& template_file = template_path());
 // The record the maker writes by default: its design texts, with the colour chosen.
 SettingsRecord default_record();
+
+// The whole content of a file; empty when it cannot be read.
+std::string read_all(const std::filesystem::path& path);
+
+// Registers a script as the desktop's default handler for the URI schemes ("mailto"), the
+// way desktops do it, in the data and config folders "data" and "config" under `folder`.
+// The script appends each address it is started with to the file whose path it returns.
+std::filesystem::path register_default_handler(const std::filesystem::path& folder,
+                                               const std::vector<std::string>& schemes);
 
 // A fresh folder under the system's temporary folder, removed with the object.
 class TempDir {
