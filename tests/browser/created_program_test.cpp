@@ -87,7 +87,6 @@ TEST_F(CreatedProgram, BrowseBackAndRefreshWorkFromItsButtons) {
     EXPECT_TRUE(browser.running());
 }
 
-// Polls what can only be seen from outside until it holds or the generous deadline passes.
 TEST_F(CreatedProgram, AKilledPageComesBackWithRefreshAndBrowse) {
     server.serve("/home.html", "<html><body style='background:#ffffff'>Home</body></html>");
     const auto program = folder / "browser";

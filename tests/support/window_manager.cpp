@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <functional>
 #include <sstream>
-#include <thread>
 
+#include "tests/support/patience.h"
 #include "tests/support/process.h"
 
 namespace kelvane::test {
@@ -55,27 +55,18 @@ std::filesystem::path find_program(const std::string& name) {
     return "/usr/bin/" + name;
 }
 
-bool wait_for(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
-
 }  // namespace
 
 WindowManager::WindowManager()
     : process_(std::make_unique<Process>(find_program("openbox"), std::vector<std::string>{"--sm-disable"})) {
     // A window manager announces itself on the root window once it manages the display.
-    managing_ = wait_for(
+    managing_ = wait_until(
         [&] {
             return process_->running() && with_display([](Display* d) {
                        return !longs(d, DefaultRootWindow(d), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty();
                    });
         },
-        std::chrono::seconds(20));
+        kPatience);
 }
 
 WindowManager::~WindowManager() = default;
@@ -84,7 +75,7 @@ bool WindowManager::running() const { return managing_ && process_->running(); }
 
 std::optional<unsigned long> managed_window(pid_t pid, std::chrono::milliseconds timeout) {
     std::optional<unsigned long> found;
-    wait_for(
+    wait_until(
         [&] {
             found = with_display([pid](Display* d) -> std::optional<unsigned long> {
                 for (long w : longs(d, DefaultRootWindow(d), "_NET_CLIENT_LIST", XA_WINDOW)) {
