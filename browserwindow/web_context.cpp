@@ -1,10 +1,14 @@
 #include "browserwindow/web_context.h"
 
+#include <sys/wait.h>
 #include <webkit2/webkit2.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 #include "browserwindow/downloads.h"
 #include "platform/application.h"
@@ -25,17 +29,34 @@ constexpr const char* kDBusProxy = "/usr/bin/xdg-dbus-proxy";
 
 // Where bubblewrap cannot make the namespaces the engine asks for (a kernel or container
 // without unprivileged user namespaces), a sandboxed web process never starts and every
-// page stays blank; so it is tried once, on a program that does nothing.
-bool sandbox_can_run() {
-    if (!g_file_test(kDBusProxy, G_FILE_TEST_IS_EXECUTABLE)) return false;
+// page stays blank; so it is tried once, on a program that does nothing. The trial runs
+// while the engine sets itself up, and is waited for when its answer is needed.
+std::optional<GPid> begin_sandbox_trial() {
+    if (!g_file_test(kDBusProxy, G_FILE_TEST_IS_EXECUTABLE)) return std::nullopt;
     const char* argv[] = {kBubblewrap, "--unshare-pid", "--unshare-ipc", "--unshare-uts", "--unshare-net",
                           "--ro-bind",  "/",              "/",             "/bin/true",     nullptr};
+    GPid pid = 0;
+    if (!g_spawn_async(nullptr, const_cast<char**>(argv), nullptr,
+                       GSpawnFlags(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL),
+                       nullptr, nullptr, &pid, nullptr))
+        return std::nullopt;
+    return pid;
+}
+
+bool sandbox_trial_passed(std::optional<GPid> trial) {
+    if (!trial) return false;
     int status = 0;
-    if (!g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr,
-                      GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL), nullptr, nullptr, nullptr,
-                      nullptr, &status, nullptr))
-        return false;
-    return g_spawn_check_wait_status(status, nullptr);
+    pid_t ended;
+    do ended = waitpid(*trial, &status, 0);
+    while (ended < 0 && errno == EINTR);
+    g_spawn_close_pid(*trial);
+    return ended == *trial && g_spawn_check_wait_status(status, nullptr);
+}
+
+// Begun with the context, before the engine's own set-up; waited for after it.
+std::optional<GPid>& early_sandbox_trial() {
+    static std::optional<GPid> trial;
+    return trial;
 }
 
 WebKitWebContext* make_context() {
@@ -44,6 +65,7 @@ WebKitWebContext* make_context() {
     std::error_code ignored;
     std::filesystem::create_directories(data, ignored);
     std::filesystem::create_directories(cache, ignored);
+    early_sandbox_trial() = begin_sandbox_trial();
 
     WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
         "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
@@ -72,7 +94,8 @@ void set_web_profile_name(const std::string& name) { profile_name() = name; }
 
 bool web_sandbox_enabled() {
     static const bool enabled = [] {
-        const bool can_run = sandbox_can_run();
+        const bool can_run = sandbox_trial_passed(early_sandbox_trial() ? std::exchange(early_sandbox_trial(), std::nullopt)
+                                                                         : begin_sandbox_trial());
         if (!can_run)
             std::fprintf(stderr, "%s: the web sandbox (bubblewrap) cannot run on this system; pages are shown without it\n",
                          own_file().filename().c_str());

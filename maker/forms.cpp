@@ -21,6 +21,7 @@ Forms::~Forms() {
 
 MainWindow& Forms::Form1() {
     if (!form1_) {
+        if (load_engine_) load_engine_();
         form1_ = std::make_unique<MainWindow>(*this);
         form1_->Form_Load();
     }
@@ -44,6 +45,7 @@ StartMenu& Forms::frmSplash() {
 
 PreviewWindow& Forms::frmMain() {
     if (!preview_) {
+        if (load_engine_) load_engine_();
         preview_ = std::make_unique<PreviewWindow>(*this);
         preview_->Form_Load();
     }

@@ -7,6 +7,7 @@
 #include <sigc++/signal.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,9 @@ public:
     void Unload(FormId id);
 
     const std::filesystem::path& folder() const { return folder_; }
+    // Run before the windows that show a page or play a song (the main window and the full
+    // preview) are built, for a program that loads the web engine only when needed.
+    void set_engine_loader(std::function<void()> load) { load_engine_ = std::move(load); }
 
     sigc::signal<void(FormId)>& signal_unloaded() { return unloaded_; }
     sigc::signal<void()>& signal_all_unloaded() { return all_unloaded_; }
@@ -51,6 +55,7 @@ private:
     void close(FormId id);
 
     std::filesystem::path folder_;
+    std::function<void()> load_engine_;
     std::unique_ptr<MainWindow> form1_;
     std::unique_ptr<PositionDialog> form2_;
     std::unique_ptr<WindowDialog> form3_;

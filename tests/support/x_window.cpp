@@ -6,6 +6,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <poll.h>
+
 #include <memory>
 #include <thread>
 
@@ -237,6 +239,52 @@ std::optional<pid_t> window_pid(unsigned long id) {
     if (!display) return std::nullopt;
     const auto pid = cardinal_property(display.get(), id, "_NET_WM_PID");
     return pid ? std::optional<pid_t>(static_cast<pid_t>(*pid)) : std::nullopt;
+}
+
+}  // namespace kelvane::test
+
+namespace kelvane::test {
+
+MapWatcher::MapWatcher() : display_(XOpenDisplay(nullptr)) {
+    if (!display_) return;
+    auto* d = static_cast<Display*>(display_);
+    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+    XSync(d, False);
+}
+
+MapWatcher::~MapWatcher() {
+    if (display_) XCloseDisplay(static_cast<Display*>(display_));
+}
+
+std::optional<std::chrono::steady_clock::time_point> MapWatcher::wait_for_map(pid_t pid,
+                                                                              std::chrono::milliseconds timeout) {
+    if (!display_) return std::nullopt;
+    auto* d = static_cast<Display*>(display_);
+    // A window manager maps its frame around the window: the frame's child then tells.
+    auto owned = [&](Window w) {
+        if (cardinal_property(d, w, "_NET_WM_PID") == pid) return true;
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        bool found = false;
+        if (XQueryTree(d, w, &root, &parent, &children, &count))
+            for (unsigned int i = 0; i < count && !found; ++i) found = cardinal_property(d, children[i], "_NET_WM_PID") == pid;
+        if (children) XFree(children);
+        return found;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (true) {
+        while (XPending(d)) {
+            XEvent event;
+            XNextEvent(d, &event);
+            if (event.type != MapNotify) continue;
+            const auto told = std::chrono::steady_clock::now();
+            if (owned(event.xmap.window)) return told;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return std::nullopt;
+        pollfd fd{ConnectionNumber(d), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
+    }
 }
 
 }  // namespace kelvane::test

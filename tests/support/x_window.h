@@ -50,6 +50,23 @@ std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.
 std::optional<unsigned long> pixel(unsigned long id, int x, int y);
 
+// Sees windows being mapped on the display from the moment it is made, as the X server
+// tells it: no polling, so the time a window appeared is known to within a round trip.
+class MapWatcher {
+public:
+    MapWatcher();
+    ~MapWatcher();
+    MapWatcher(const MapWatcher&) = delete;
+    MapWatcher& operator=(const MapWatcher&) = delete;
+    // Waits for the first top-level window of the process to be mapped and returns when
+    // that was told, or nothing at the deadline.
+    std::optional<std::chrono::steady_clock::time_point> wait_for_map(pid_t pid,
+                                                                      std::chrono::milliseconds timeout = kPatience);
+
+private:
+    void* display_;
+};
+
 // Counts the bells rung on the display from the moment it is made.
 class BellWatcher {
 public:
