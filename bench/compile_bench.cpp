@@ -1,7 +1,7 @@
 // Times the Compile action against a plain copy of the template, in one run, and the
 // maker's start-up to its first window.
 //
-//   compile_bench [runs]        (default 200)
+//   compile_bench [runs] [maker]      (runs default 200; maker: another build's, to compare)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
     }
 
     // The maker from start to its first window (the start menu) on the screen.
-    const auto maker = std::filesystem::path(KELVANE_MAKER_PATH);
+    const auto maker = std::filesystem::path(argc > 2 ? argv[2] : KELVANE_MAKER_PATH);
     std::vector<double> startup;
     for (int i = 0; i < 11; ++i) {
         MapWatcher watcher;
