@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
-#include <mutex>
+#include <string>
 
 namespace {
 
@@ -53,12 +53,8 @@ std::string load() {
     return {};
 }
 
-std::mutex loading_lock;
-std::shared_future<std::string> loading;
-
 std::shared_future<std::string> start() {
-    std::lock_guard lock(loading_lock);
-    if (!loading.valid()) loading = std::async(std::launch::async, load).share();
+    static const std::shared_future<std::string> loading = std::async(std::launch::async, load).share();
     return loading;
 }
 
