@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     main.show();
     test::pump_until([&] { return main.get_mapped(); });
     test::pump_for(std::chrono::milliseconds(300));
-    main.designer.SelectControl(main.Command1, main);
+    main.designer.SelectControl(main.Command1);
     main.handle_MouseDown(4, vbLeftButton, 0, 45, 45);
 
     // Back and forth over 400 twips, so the control grows and shrinks.

@@ -2,7 +2,7 @@
 // the template started by itself opens an empty browser.
 #include <gtkmm/application.h>
 
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "browserwindow/web_context.h"
 #include "platform/application.h"
 #include "platform/desktop_id.h"
@@ -12,7 +12,7 @@ int main() {
     // Named after its own file, so its windows group under the menu entry made for it.
     kelvane::set_window_class(kelvane::desktop_id(kelvane::own_file().filename().string()));
     kelvane::set_web_profile_name(kelvane::own_file().filename().string());
-    kelvane::FrmMain window;
+    kelvane::ProgramWindow window;
     window.Form_Load(kelvane::own_file());
     return app->run(window);
 }

@@ -10,17 +10,19 @@
 
 #include "platform/colors.h"
 #include "platform/twips.h"
+#include "platform/window_codes.h"
 
 namespace kelvane {
 namespace {
 
-struct BorderStyle {
+struct BorderLook {
     bool decorated;
     bool resizable;
     Gdk::WindowTypeHint hint;
 };
 
-constexpr std::array<BorderStyle, 6> kBorderStyles{{
+// Indexed by the border code, vbBSNone to vbSizableToolWindow.
+constexpr std::array<BorderLook, 6> kBorderLooks{{
     {false, false, Gdk::WINDOW_TYPE_HINT_NORMAL},
     {true, false, Gdk::WINDOW_TYPE_HINT_NORMAL},
     {true, true, Gdk::WINDOW_TYPE_HINT_NORMAL},
@@ -28,24 +30,6 @@ constexpr std::array<BorderStyle, 6> kBorderStyles{{
     {true, false, Gdk::WINDOW_TYPE_HINT_UTILITY},
     {true, true, Gdk::WINDOW_TYPE_HINT_UTILITY},
 }};
-
-struct Pointer {
-    int code;
-    const char* cursor;
-};
-
-constexpr std::array<Pointer, 17> kPointers{{
-    {0, "default"},      {1, "default"},     {2, "crosshair"},   {3, "text"},         {4, "default"},
-    {5, "move"},         {6, "nesw-resize"}, {7, "ns-resize"},   {8, "nwse-resize"},  {9, "ew-resize"},
-    {10, "n-resize"},    {11, "wait"},       {12, "not-allowed"}, {13, "progress"},    {14, "help"},
-    {15, "move"},        {99, "default"},
-}};
-
-const Pointer* find_pointer(int code) {
-    for (const Pointer& p : kPointers)
-        if (p.code == code) return &p;
-    return nullptr;
-}
 
 // The layouts are measured for a small dialog font, and panels cover what lies behind.
 void install_form_style() {
@@ -109,8 +93,8 @@ void Form::frame_changed() {
 }
 
 bool Form::set_border_style(int code) {
-    if (code < 0 || code >= static_cast<int>(kBorderStyles.size())) return false;
-    const BorderStyle& style = kBorderStyles[code];
+    if (code < vbBSNone || code > vbSizableToolWindow) return false;
+    const BorderLook& style = kBorderLooks[code];
     border_style_ = code;
     // Compared with the window itself, so a change made elsewhere is undone too.
     if (get_decorated() != style.decorated) set_decorated(style.decorated);
@@ -130,14 +114,14 @@ bool Form::set_border_style(int code) {
 
 bool Form::set_window_state(int code) {
     switch (code) {
-    case 0:
+    case vbNormal:
         unmaximize();
         deiconify();
         return true;
-    case 1:
+    case vbMinimized:
         iconify();
         return true;
-    case 2:
+    case vbMaximized:
         maximize();
         return true;
     default:
@@ -146,7 +130,7 @@ bool Form::set_window_state(int code) {
 }
 
 bool Form::set_mouse_pointer(int code) {
-    if (!find_pointer(code)) return false;
+    if (!cursor_name(code)) return false;
     mouse_pointer_ = code;
     apply_pointer();
     return true;
@@ -155,9 +139,8 @@ bool Form::set_mouse_pointer(int code) {
 void Form::apply_pointer() {
     auto window = get_window();
     if (!window) return;  // applied once the window is realized
-    const Pointer* pointer = find_pointer(mouse_pointer_);
-    window->set_cursor(pointer && mouse_pointer_ != 0
-                           ? Gdk::Cursor::create(window->get_display(), pointer->cursor)
+    window->set_cursor(mouse_pointer_ != vbDefault
+                           ? Gdk::Cursor::create(window->get_display(), cursor_name(mouse_pointer_))
                            : Glib::RefPtr<Gdk::Cursor>());
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/placement.h"
+#include "platform/window_codes.h"
 #include "platform/window_properties.h"
 
 namespace kelvane {
@@ -28,15 +29,14 @@ public:
     float width() const { return width_; }
     float height() const { return height_; }
 
-    // 0 none, 1 fixed single, 2 sizable, 3 fixed dialog, 4 fixed tool window,
-    // 5 sizable tool window; false for any other code. A shown window stays shown.
+    // A BorderStyle code; false for any other. A shown window stays shown.
     bool set_border_style(int code);
     int border_style() const { return border_style_; }
 
-    // 0 normal, 1 minimised, 2 maximised; false for any other code.
+    // A WindowState code; false for any other.
     bool set_window_state(int code);
 
-    // The mouse pointer codes 0 to 15 and 99; false for any other code.
+    // A MousePointer code; false for any other.
     bool set_mouse_pointer(int code);
     int mouse_pointer() const { return mouse_pointer_; }
 
@@ -66,8 +66,8 @@ private:
     // Whether width and height are outer sizes yet, or still the design's client area.
     bool outer_width_ = false, outer_height_ = false;
     FrameExtents frame_;
-    int border_style_ = 2;
-    int mouse_pointer_ = 0;
+    int border_style_ = vbSizable;
+    int mouse_pointer_ = vbDefault;
     bool keep_shown_ = false;
     // Changes of watched properties that this window made itself and has yet to hear of.
     std::map<std::string, int> own_changes_;

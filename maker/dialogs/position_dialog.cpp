@@ -29,7 +29,7 @@ constexpr std::array<const char*, 20> kLabels{
 PositionDialog::PositionDialog(Forms& forms) : Form(2010, 9135), forms_(forms) {
     set_title("Positions");
     use_dialog_font(*this);
-    set_border_style(1);
+    set_border_style(vbFixedSingle);
     // The fields stand in the layout's order, ten on each page.
     for (std::size_t k = 0; k < kLayoutFields.size(); ++k) {
         const LayoutField& field = kLayoutFields[k];

@@ -41,7 +41,7 @@ StartMenu::StartMenu(Forms& forms)
       forms_(forms) {
     set_title("Kelvane");
     use_dialog_font(*this);
-    set_border_style(1);
+    set_border_style(vbFixedSingle);
     set_picture(start_menu_picture());
     set_icon(maker_icon());
     set_position(Gtk::WIN_POS_CENTER);
@@ -105,7 +105,7 @@ void StartMenu::Option_Click(Gtk::CheckButton& option) {
     MainWindow& main = forms_.Form1();
     if (&option == &Check1) main.Timer3.set_Interval(100);
     if (&option == &Check2) main.Timer3.set_Interval(130);
-    if (&option == &Check3) main.set_border_style(4);
+    if (&option == &Check3) main.set_border_style(vbFixedToolWindow);
     if (&option == &Check3 || &option == &Check4) main.Timer4.set_Enabled(true);
     forms_.Form2().hide();
     MsgBox("Settings have been changed successfully.");

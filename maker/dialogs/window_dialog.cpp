@@ -13,7 +13,7 @@ namespace kelvane {
 WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
     set_title("Window");
     use_dialog_font(*this);
-    set_border_style(1);
+    set_border_style(vbFixedSingle);
     struct Field {
         Gtk::Entry& entry;
         const char* label;

@@ -17,6 +17,7 @@
 #include "platform/twips.h"
 #include "common/conversions.h"
 #include "platform/message_box.h"
+#include "platform/mouse.h"
 #include "platform/notification.h"
 
 namespace kelvane {
@@ -50,7 +51,7 @@ bool on_empty_area(Panel& panel, const GdkEventButton* e) {
 MainWindow::MainWindow(Forms& forms) : Form(8910, 9345), forms_(forms) {
     set_title(kCaption);
     use_dialog_font(*this);
-    set_border_style(1);
+    set_border_style(vbFixedSingle);
     set_back_color(kBackColor);
     set_picture(banner_picture());
     set_icon(maker_icon());
@@ -178,28 +179,10 @@ Gtk::Widget& MainWindow::preview_control(Control control) {
     return WebBrowser1.widget();
 }
 
-void MainWindow::add_handle() {
-    const int index = static_cast<int>(handle.size());
-    auto& h = handle.emplace_back(std::make_unique<Handle>(index));
-    Frame1.area().put(*h, {0, 0, Handle::kSide, Handle::kSide});
-    h->signal_button_press_event().connect([this, index](GdkEventButton* e) {
-        if (e->type == GDK_BUTTON_PRESS)
-            handle_MouseDown(index, pressed_button(e), shift_state(e->state), pixels_to_twips(1) * e->x,
-                             pixels_to_twips(1) * e->y);
-        return true;
-    });
-    // While a button is held GTK keeps sending the moves to the handle it went down on,
-    // in that handle's coordinates, wherever the pointer goes.
-    h->signal_motion_notify_event().connect([this, index](GdkEventMotion* e) {
-        handle_MouseMove(index, held_buttons(e->state), shift_state(e->state), pixels_to_twips(1) * e->x,
-                         pixels_to_twips(1) * e->y);
-        return true;
-    });
-}
-
 void MainWindow::bind_designer() {
-    add_handle();
-    handle[0]->hide();
+    designer.raise_handles();
+    designer.signal_handle_MouseDown().connect(sigc::mem_fun(*this, &MainWindow::handle_MouseDown));
+    designer.signal_handle_MouseMove().connect(sigc::mem_fun(*this, &MainWindow::handle_MouseMove));
     const std::pair<Gtk::Widget*, Control> selectable[] = {
         {&Text1, Control::Text1}, {&Command1, Control::Command1}, {&Command3, Control::Command2}, {&Command4, Control::Command3}};
     for (auto [widget, control] : selectable) {
@@ -225,24 +208,24 @@ void MainWindow::bind_designer() {
 }
 
 void MainWindow::Control_MouseDown(Control control, int button) {
-    if (button == vbRightButton) designer.SelectControl(preview_control(control), *this);
-    if (button == vbLeftButton) designer.HideHandles(*this);
+    if (button == vbRightButton) designer.SelectControl(preview_control(control));
+    if (button == vbLeftButton) designer.HideHandles();
     copy_geometry(control);
 }
 
 void MainWindow::Frame_MouseDown(int button) {
-    if (button == vbLeftButton) designer.HideHandles(*this);
+    if (button == vbLeftButton) designer.HideHandles();
     for (Control c : {Control::Command1, Control::Command2, Control::Command3, Control::Text1}) copy_geometry(c);
 }
 
 void MainWindow::Form_MouseDown(int button) {
-    if (button == vbLeftButton) designer.HideHandles(*this);
+    if (button == vbLeftButton) designer.HideHandles();
 }
 
 void MainWindow::handle_MouseDown(int, int, int, float x, float y) { designer.GrabHandle(x, y); }
 
 void MainWindow::handle_MouseMove(int index, int button, int shift, float x, float y) {
-    designer.DragHandle(index, button, shift, x, y, *this);
+    designer.DragHandle(index, button, shift, x, y);
 }
 
 void MainWindow::copy_geometry(Control control) {
@@ -336,7 +319,7 @@ void MainWindow::Command8_Click() {
     if (picture.empty() || !Image2.set_Picture(picture)) return;
     Frame3.show();
     // Showing the panel brought its window to the front; the handles belong before it.
-    for (auto& h : handle) Frame1.area().raise(*h);
+    designer.raise_handles();
 }
 
 void MainWindow::Command9_Click() { Frame3.hide(); }

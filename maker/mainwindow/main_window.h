@@ -13,10 +13,11 @@
 #include "browserwindow/layout.h"
 #include "browserwindow/media_player.h"
 #include "browserwindow/web_view.h"
-#include "maker/designer/module2.h"
+#include "maker/designer/designer.h"
 #include "platform/common_dialog.h"
 #include "platform/form.h"
 #include "platform/image_control.h"
+#include "platform/mouse.h"
 #include "platform/panel.h"
 #include "platform/timer.h"
 
@@ -58,11 +59,7 @@ public:
     Gtk::Label Label2;
     ImageControl Image2{true};
     Gtk::Button Command9;
-    // The designer's sizing handles, in front of everything in the preview: element 0 is
-    // part of the design, the others are added on the first selection.
-    std::vector<std::unique_ptr<Handle>> handle;
-    void add_handle();
-    Module2 designer;
+    Module2 designer{Frame1.area()};  // with its sizing handles
 
     // Held values and background work.
     ImageControl Image1;  // the chosen icon, never shown

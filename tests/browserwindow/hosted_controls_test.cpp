@@ -5,7 +5,7 @@
 #include <fstream>
 #include <memory>
 
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
 #include "tests/support/media_files.h"
@@ -107,7 +107,7 @@ TEST(CreatedWindow, KeepsItsTitleAndBorderWhateverThePageDoes) {
     record.WriteProperty("custom23", std::string("2"));
     make_created_program(folder / "program", record);
 
-    FrmMain window;
+    ProgramWindow window;
     window.Form_Load(folder / "program");
     window.show();
     ASSERT_TRUE(pump_until([&] { return server.count("/titled.html") == 1 && !window.WebBrowser1.loading(); }));
@@ -123,7 +123,7 @@ TEST(CreatedWindow, KeepsItsTitleAndBorderWhateverThePageDoes) {
 }
 
 TEST(CreatedWindow, TemplateAloneOpensEmpty) {
-    FrmMain window;
+    ProgramWindow window;
     window.Form_Load(template_path());
     EXPECT_EQ(window.get_title(), "");
     EXPECT_EQ(window.border_style(), 0);

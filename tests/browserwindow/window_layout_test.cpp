@@ -4,7 +4,7 @@
 #include <glibmm/main.h>
 #include <gtkmm/application.h>
 
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "tests/support/created_program.h"
 #include "tests/support/pump.h"
 
@@ -105,7 +105,7 @@ TEST(ShownWindow, TakesANewBorderAndTheProgramGoesOnRunning) {
     make_created_program(folder / "program", record);
 
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
-    FrmMain window;
+    ProgramWindow window;
     window.Form_Load(folder / "program");
     enum class Stage { Starting, Changed, Kept } stage = Stage::Starting;
     bool stayed_in_application = false;

@@ -89,7 +89,7 @@ TEST_F(Choosers, SizingHandlesStayInFrontOfTheBackgroundPreview) {
     const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
     for (int i : {0, 4, 8}) {
         int x = 0, y = 0;
-        main().handle[i]->translate_coordinates(main(), 3, 3, x, y);
+        main().designer.handle[i]->translate_coordinates(main(), 3, 3, x, y);
         EXPECT_TRUE(pump_until([&] {
             const auto colour = pixel(xid, x, y);
             return colour && (*colour & 0xff) > 0xa0 && (*colour >> 16) < 0x40;

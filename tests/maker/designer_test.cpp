@@ -1,6 +1,6 @@
 // The layout designer: handles, drags and the copies into the position fields, with the
 // numbers worked out by hand.
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/mainwindow/main_window.h"
 #include "tests/maker/maker_fixture.h"
@@ -20,8 +20,8 @@ protected:
     Placement& panel() { return main().Frame1.area(); }
     TwipsRect rect(Gtk::Widget& w) { return *panel().rect(w); }
     TwipsRect browse() { return rect(main().Command1); }
-    std::pair<float, float> handle_at(int i) { return {rect(*main().handle[i]).left, rect(*main().handle[i]).top}; }
-    void select_browse() { main().designer.SelectControl(main().Command1, main()); }
+    std::pair<float, float> handle_at(int i) { return {rect(*main().designer.handle[i]).left, rect(*main().designer.handle[i]).top}; }
+    void select_browse() { main().designer.SelectControl(main().Command1); }
     void drag(int index, float x, float y, int button = vbLeftButton) {
         main().handle_MouseMove(index, button, 0, x, y);
     }
@@ -33,24 +33,24 @@ protected:
 };
 
 TEST_F(Designer, HidingBeforeAnySelectionDoesNothing) {
-    main().designer.HideHandles(main());
-    ASSERT_EQ(main().handle.size(), 1u);
-    EXPECT_FALSE(main().handle[0]->get_visible());
-    EXPECT_EQ(rect(*main().handle[0]).width, 90);
+    main().designer.HideHandles();
+    ASSERT_EQ(main().designer.handle.size(), 1u);
+    EXPECT_FALSE(main().designer.handle[0]->get_visible());
+    EXPECT_EQ(rect(*main().designer.handle[0]).width, 90);
 }
 
 TEST_F(Designer, NineHandlesStandAroundTheSelectedControl) {
     select_browse();
     select_browse();
-    ASSERT_EQ(main().handle.size(), 9u) << "a second selection makes no new handles";
+    ASSERT_EQ(main().designer.handle.size(), 9u) << "a second selection makes no new handles";
     const std::pair<float, float> expected[] = {{3750, 30},  {4642.5, 30},  {5535, 30},  {5535, 262.5}, {5535, 495},
                                                 {4642.5, 495}, {3750, 495}, {3750, 262.5}, {4642.5, 262.5}};
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(handle_at(i), expected[i]) << i;
-        EXPECT_TRUE(main().handle[i]->get_visible()) << i;
+        EXPECT_TRUE(main().designer.handle[i]->get_visible()) << i;
     }
-    main().designer.HideHandles(main());
-    for (auto& h : main().handle) EXPECT_FALSE(h->get_visible());
+    main().designer.HideHandles();
+    for (auto& h : main().designer.handle) EXPECT_FALSE(h->get_visible());
     EXPECT_EQ(main().designer.selected(), &main().Command1);
 }
 
@@ -137,7 +137,7 @@ TEST_F(Designer, RightPressSelectsAndCopiesWidthHeightTopLeft) {
     for (int n : {1, 2, 3, 4}) forms.Form2().Text(n).signal_changed().connect([&order, n] { order.push_back(n); });
     main().Control_MouseDown(Control::Text1, vbRightButton);
     EXPECT_EQ(main().designer.selected(), &main().Text1);
-    EXPECT_TRUE(main().handle[8]->get_visible());
+    EXPECT_TRUE(main().designer.handle[8]->get_visible());
     EXPECT_EQ(order, (std::vector<int>{4, 1, 2, 3}));
     EXPECT_EQ(field_texts(1, 4), (std::vector<std::string>{"300", "200", "100", "4642.5"}));
 
@@ -150,10 +150,10 @@ TEST_F(Designer, LeftPressHidesAndMiddlePressOnlyCopies) {
     select_browse();
     panel().set_rect(main().Command3, {1000, 2000, 3000, 400});
     main().Control_MouseDown(Control::Command2, vbMiddleButton);
-    EXPECT_TRUE(main().handle[0]->get_visible());
+    EXPECT_TRUE(main().designer.handle[0]->get_visible());
     EXPECT_EQ(field_texts(9, 12), (std::vector<std::string>{"3000", "400", "2000", "1000"}));
     main().Control_MouseDown(Control::Command1, vbLeftButton);
-    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_FALSE(main().designer.handle[0]->get_visible());
 }
 
 TEST_F(Designer, PanelPressCopiesSixteenFieldsAndTheWindowOnlyHides) {
@@ -164,7 +164,7 @@ TEST_F(Designer, PanelPressCopiesSixteenFieldsAndTheWindowOnlyHides) {
     EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"1695", "375"})) << "dragging writes no field";
 
     main().Form_MouseDown(vbLeftButton);
-    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_FALSE(main().designer.handle[0]->get_visible());
     EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"1695", "375"}));
 
     main().Frame_MouseDown(vbRightButton);
@@ -195,11 +195,11 @@ TEST_F(Designer, APressOnTheColourPreviewIsNotOnTheEmptyPanel) {
     select_browse();
     forms.Form2().Text(5).set_text("typed");
     ASSERT_TRUE(left_click(20, 10));
-    EXPECT_TRUE(main().handle[0]->get_visible());
+    EXPECT_TRUE(main().designer.handle[0]->get_visible());
     EXPECT_EQ(forms.Form2().Text(5).get_text(), "typed");
 
     ASSERT_TRUE(left_click(-3, 10));  // just before it, where the panel is empty
-    EXPECT_FALSE(main().handle[0]->get_visible());
+    EXPECT_FALSE(main().designer.handle[0]->get_visible());
     EXPECT_EQ(forms.Form2().Text(5).get_text(), "1695");
 }
 
@@ -226,12 +226,12 @@ TEST_F(Designer, DraggedSizeReachesTheCreatedProgram) {
 
     press(at(main().Command1, 20, 10), 3);  // right-click the browse button
     ASSERT_EQ(main().designer.selected(), &main().Command1);
-    ASSERT_TRUE(main().handle[4]->get_mapped());
+    ASSERT_TRUE(main().designer.handle[4]->get_mapped());
 
     // Drag the bottom-right handle 30 pixels right and 10 down, in small steps of unequal
     // sizes: the handle follows the pointer, so equal steps would each reach it at the same
     // point of the handle, and a move to where the last one was is ignored.
-    auto pointer = at(*main().handle[4], 3, 3);
+    auto pointer = at(*main().designer.handle[4], 3, 3);
     ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second));
     ASSERT_TRUE(pointer_button(1, true));
     ASSERT_TRUE(settle(main()));
@@ -251,14 +251,14 @@ TEST_F(Designer, DraggedSizeReachesTheCreatedProgram) {
 
     // A left click on the empty part of the panel, below the web view.
     press(at(main().Frame1.area(), 300, 345), 1);
-    EXPECT_FALSE(main().handle[4]->get_visible());
+    EXPECT_FALSE(main().designer.handle[4]->get_visible());
     EXPECT_EQ(field_texts(5, 6), (std::vector<std::string>{"2145", "525"}));
 
     main().Text5.set_text("0");
     main().Text4.set_text("about:blank");
     main().txtExeFile.set_text("dragged");
     main().Command2.clicked();
-    FrmMain created;
+    ProgramWindow created;
     created.Form_Load(folder / "dragged");
     EXPECT_EQ(*created.client().rect(created.Command1), (TwipsRect{3840, 120, 2145, 525}));
     Process program(folder / "dragged");

@@ -1,7 +1,7 @@
 // From the maker's fields to a running program: typed, compiled, started, looked at.
 #include <gtest/gtest.h>
 
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
@@ -52,7 +52,7 @@ TEST(MadeProgram, ShowsWhatWasTypedIntoTheMaker) {
     EXPECT_TRUE(server.wait_for("/start.html"));
 
     // The captions are drawn by the program, so they are read from the same file loaded here.
-    FrmMain loaded;
+    ProgramWindow loaded;
     loaded.Form_Load(folder / "granny");
     EXPECT_EQ(loaded.Command1.get_label(), "Go");
     EXPECT_EQ(loaded.Command2.get_label(), "Previous");

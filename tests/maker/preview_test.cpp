@@ -1,5 +1,5 @@
 // The full preview: the browser window configured from the maker's fields.
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
 #include "maker/mainwindow/main_window.h"
@@ -128,7 +128,7 @@ TEST_F(Preview, AgreesWithTheCreatedProgram) {
     main().txtExeFile.set_text("same");
     main().Command2.clicked();
     PreviewWindow& preview = open();
-    FrmMain created;
+    ProgramWindow created;
     created.Form_Load(folder / "same");
 
     for (BrowserWindow* w : {static_cast<BrowserWindow*>(&preview), static_cast<BrowserWindow*>(&created)}) {

@@ -1,10 +1,10 @@
-#include "browser/frm_main.h"
+#include "browser/program_window.h"
 
 #include "common/program_trailer.h"
 
 namespace kelvane {
 
-void FrmMain::Form_Load(const std::filesystem::path& program) {
+void ProgramWindow::Form_Load(const std::filesystem::path& program) {
     const SettingsRecord record = read_trailer(program);
     configure(*this, RecordSource(record), &holders_);
     // Watched for changes rather than polled, so an idle program does no work.

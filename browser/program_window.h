@@ -9,7 +9,7 @@
 
 namespace kelvane {
 
-class FrmMain : public BrowserWindow {
+class ProgramWindow : public BrowserWindow {
 public:
 
     // Reads the trailer of the program file and configures the window from it.
