@@ -49,9 +49,10 @@ std::optional<std::string> escaped(const std::string& text) {
 // The Exec line that starts the program: its path quoted, since folders and file names
 // may hold spaces and the characters that the line reserves, with '%' doubled so that
 // it is no field code. GLib looks for the line's first word as it stands, '%%' and
-// all, and drops an entry whose program it cannot find; such a path is handed to env.
+// all, and drops an entry whose program it cannot find; so a path with '%' is handed
+// to the shell as an argument, which it starts as it stands, whatever else it holds.
 std::string exec_line(const std::string& path) {
-    std::string out = path.find('%') == std::string::npos ? "\"" : "env \"";
+    std::string out = path.find('%') == std::string::npos ? "\"" : "sh -c \"exec \\\"\\$0\\\"\" \"";
     for (char c : path) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
         if (c == '%') out += '%';
