@@ -17,9 +17,15 @@
 namespace kelvane {
 namespace {
 
-std::string& profile_name() {
-    static std::string name;
-    return name;
+struct WebFolders {
+    std::filesystem::path data, cache;
+};
+
+// Unless the program chose others, those named after its own file.
+WebFolders& web_folders() {
+    static WebFolders folders{program_data_folder(own_file().filename().string()),
+                              program_cache_folder(own_file().filename().string())};
+    return folders;
 }
 
 // The engine starts its sandboxed web processes through these two programs (their paths
@@ -60,8 +66,7 @@ std::optional<GPid>& early_sandbox_trial() {
 }
 
 WebKitWebContext* make_context() {
-    const std::string name = profile_name().empty() ? own_file().filename().string() : profile_name();
-    const auto data = program_data_folder(name), cache = program_cache_folder(name);
+    const auto [data, cache] = web_folders();
     std::error_code ignored;
     std::filesystem::create_directories(data, ignored);
     std::filesystem::create_directories(cache, ignored);
@@ -90,7 +95,9 @@ WebKitWebContext* make_context() {
 
 }  // namespace
 
-void set_web_profile_name(const std::string& name) { profile_name() = name; }
+void set_web_folders(std::filesystem::path data, std::filesystem::path cache) {
+    web_folders() = {std::move(data), std::move(cache)};
+}
 
 bool web_sandbox_enabled() {
     static const bool enabled = [] {

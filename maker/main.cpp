@@ -16,7 +16,7 @@ int main() {
     kelvane::begin_start_menu_picture();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
-    kelvane::set_web_profile_name(kelvane::kMakerFolderName);
+    kelvane::set_web_folders(kelvane::maker_data_folder(), kelvane::maker_cache_folder());
     kelvane::Forms forms(kelvane::app_path());
     forms.set_engine_loader([] {
         const std::string failure = kelvane::wait_for_web_engine();

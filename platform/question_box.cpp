@@ -21,7 +21,7 @@ public:
     explicit QuestionDialog(const Question& question)
         : Gtk::MessageDialog(question.text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_OK_CANCEL, true) {
         set_title(question.title);
-        set_default_response(Gtk::RESPONSE_OK);
+        set_default_response(question.cancel_by_default ? Gtk::RESPONSE_CANCEL : Gtk::RESPONSE_OK);
         fields_.set_row_spacing(6);
         fields_.set_column_spacing(12);
         get_message_area()->pack_start(fields_, Gtk::PACK_SHRINK);

@@ -14,6 +14,7 @@ struct Question {
     Glib::ustring title;
     Glib::ustring text;
     Glib::ustring default_text;  // the text or the name the answer starts with
+    bool cancel_by_default = false;  // Enter answers Cancel: for an OK that cannot be undone
 };
 
 struct Credentials {

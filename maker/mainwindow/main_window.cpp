@@ -281,6 +281,7 @@ void MainWindow::Command2_Click() {
         return;
     }
     const CompileResult result = compile_program(gather_settings(forms_), forms_.folder(), txtExeFile.get_text());
+    if (result.declined) return;  // the user answered the question; nothing more to say
     if (result.error.empty())
         MsgBox("Program Created and can be Found Here " + forms_.folder().string(), vbInformation, "Kelvane");
     else

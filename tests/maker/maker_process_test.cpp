@@ -40,8 +40,8 @@ TEST(MakerProgram, ItsViewsKeepTheirSessionsInAStoreOfTheirOwn) {
     ASSERT_TRUE(menu);
     ASSERT_TRUE(click_start(menu->id));
     // The engine's network process makes the cookie store: the engine was loaded and works.
-    EXPECT_TRUE(wait_until([&] { return std::filesystem::exists(data / "kelvane/maker/cookies.sqlite"); }));
-    EXPECT_FALSE(std::filesystem::exists(data / "kelvane/kelvanemaker"));
+    EXPECT_TRUE(wait_until([&] { return std::filesystem::exists(data / "kelvanemaker/cookies.sqlite"); }));
+    EXPECT_FALSE(std::filesystem::exists(data / "kelvane")) << "where programs of any name keep theirs";
     EXPECT_TRUE(wait_until([&] { return windows_of(maker.pid()).size() >= 2; }));  // the main window too
     EXPECT_TRUE(maker.running());
 }
