@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -152,17 +153,22 @@ TEST_F(CreatedProgram, MailAndPhoneLinksOpenWithTheDesktopsHandler) {
     EXPECT_EQ(server.count("/home.html"), 1);
 }
 
-TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
+// Also when its audio output never opens (a sink writing into a pipe that nobody reads): the
+// song then goes on silently, and the program still ends cleanly when its window closes.
+TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHiddenAndEndsWhenClosed) {
     write_wav(folder / "song.wav", 30);
     record.WriteProperty("url", (folder / "song.wav").string());
     record.WriteProperty("value", std::int16_t{0});
     const auto program = folder / "browser";
     make_created_program(program, record);
+    ASSERT_EQ(mkfifo((folder / "device").c_str(), 0600), 0);
 
     // GStreamer's own log tells from outside that the song reached the playing state.
     const auto log = folder / "gst.log";
-    Process browser(program, {}, {{"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
-    ASSERT_TRUE(find_window(browser.pid()));
+    Process browser(program, {}, {{"GST_AUDIO_SINK", "filesink location=" + (folder / "device").string()},
+                                  {"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
+    auto window = find_window(browser.pid());
+    ASSERT_TRUE(window);
 
     auto playing = [&] {
         std::ifstream in(log);
@@ -171,6 +177,8 @@ TEST_F(CreatedProgram, PlaysItsSongWhileThePlayerIsHidden) {
         return text.str().find("playbin0> completed state change to PLAYING") != std::string::npos;
     };
     EXPECT_TRUE(wait_until(playing));
+    ASSERT_TRUE(close_window(window->id));
+    EXPECT_EQ(browser.wait(kPatience), 0) << "a clean exit, soon after the window closed";
 }
 
 TEST_F(CreatedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {

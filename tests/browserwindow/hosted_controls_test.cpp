@@ -1,6 +1,7 @@
 // The hosted controls for real: WebKit against a server on 127.0.0.1, GStreamer on a
 // local audio file, and the created program's window that keeps its title and border.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <memory>
@@ -186,6 +187,19 @@ TEST_F(Song, AnAddressThatDoesNotPlayFailsQuietly) {
     player.set_URL(not_audio.string());
     pump_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(player.playing());
+}
+
+// An audio output whose opening never returns, as a sound server that hangs: a sink writing
+// into a pipe that nobody reads. The song goes on silently, and the window closes at once.
+TEST_F(Song, AnOutputThatNeverOpensHoldsNothingUp) {
+    write_wav(folder / "song.wav", 5);
+    ASSERT_EQ(mkfifo((folder / "device").c_str(), 0600), 0);
+    setenv("GST_AUDIO_SINK", ("filesink location=" + (folder / "device").string()).c_str(), 1);
+    BrowserWindow window;
+    window.show();
+    window.WindowsMediaPlayer1.set_URL((folder / "song.wav").string());
+    EXPECT_TRUE(pump_until([&] { return window.WindowsMediaPlayer1.playing(); }));
+    unsetenv("GST_AUDIO_SINK");
 }
 
 }  // namespace
