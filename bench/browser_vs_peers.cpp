@@ -25,7 +25,6 @@
 // (WebKit's and Chromium's helper processes are children of the browser), except the
 // private session bus that GNOME Web is given. The browsers' own messages on standard
 // error are discarded; set BENCH_BROWSER_STDERR to keep them.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,12 +42,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "tests/support/created_program.h"
 #include "tests/support/display.h"
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
 
 using namespace kelvane::test;
+using namespace kelvane::bench;
 using Clock = std::chrono::steady_clock;
 
 // Where the figures go: the bench's own standard output. The browsers' standard output
@@ -218,13 +219,6 @@ std::optional<Sample> run_once(const std::vector<std::unique_ptr<HttpServer>>& s
 
 // ---- report ------------------------------------------------------------------------
 
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const auto n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct Contender {
     Contender(std::string name, Command command) : name(std::move(name)), command(std::move(command)) {}
 
@@ -314,7 +308,7 @@ struct Goal {
 int main(int argc, char** argv) {
     int rounds = 7;
     bool start_only = false;
-    std::vector<std::pair<std::string, std::filesystem::path>> templates{{"created program", template_path()}};
+    std::vector<NamedTemplate> templates{{"created program", template_path()}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--start-only") {
@@ -322,22 +316,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--open" && i + 1 < argc && std::atoi(argv[i + 1]) >= 1 && std::atoi(argv[i + 1]) <= 200) {
             open_at_once = std::atoi(argv[++i]);
         } else if (arg == "--template" && i + 1 < argc) {
-            const std::string given = argv[++i];
-            const auto equals = given.find('=');
-            if (equals == std::string::npos || !std::filesystem::exists(given.substr(equals + 1))) {
-                std::fprintf(stderr, "--template wants NAME=PATH of an existing template\n");
-                return 2;
-            }
-            templates.emplace_back(given.substr(0, equals), given.substr(equals + 1));
-        } else if (arg.find_first_not_of("0123456789") == std::string::npos && std::atoi(arg.c_str()) >= 1) {
-            rounds = std::atoi(arg.c_str());
+            if (!add_template(argv[++i], templates)) return 2;
+        } else if (auto n = rounds_argument(arg)) {
+            rounds = *n;
         } else {
             std::fprintf(stderr, "usage: %s [rounds] [--open N] [--start-only] [--template NAME=PATH]...   (rounds >= 1, "
                                  "default 7; N default 1)\n", argv[0]);
             return 2;
         }
     }
-    setvbuf(stdout, nullptr, _IOLBF, 0);
+    setvbuf(stdout, nullptr, _IOLBF, 0);  // the report, until the browsers are quietened
 
     std::vector<std::unique_ptr<HttpServer>> sites;
     std::vector<std::string> pages;
@@ -394,15 +382,7 @@ int main(int argc, char** argv) {
     std::fprintf(report, "memory: VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup), summed over the process "
                 "and its descendants\n\n");
 
-    if (const int null = open("/dev/null", O_WRONLY | O_CLOEXEC); null >= 0) {
-        if (FILE* own = fdopen(dup(STDOUT_FILENO), "w")) {
-            setvbuf(own, nullptr, _IOLBF, 0);
-            report = own;
-            dup2(null, STDOUT_FILENO);
-        }
-        if (!std::getenv("BENCH_BROWSER_STDERR")) dup2(null, STDERR_FILENO);
-        close(null);
-    }
+    report = quiet_browsers();
 
     // One unmeasured start of each first, so that the first measured run does not pay
     // alone for reading the shared libraries from disk; it also makes the registry.
