@@ -16,24 +16,22 @@ constexpr WebKitContextMenuAction kNewWindowItems[] = {
     WEBKIT_CONTEXT_MENU_ACTION_OPEN_AUDIO_IN_NEW_WINDOW,
 };
 
-// An item that calls `run` with the address it was made for.
-WebKitContextMenuItem* item(const char* name, const char* label, const std::string& address,
-                            void (*run)(const std::string&)) {
+// An item whose action gets the address it was made for.
+WebKitContextMenuItem* item(const char* name, const char* label, const char* address,
+                            void (*activate)(GSimpleAction*, GVariant* address, void*)) {
     GSimpleAction* action = g_simple_action_new(name, G_VARIANT_TYPE_STRING);
-    g_signal_connect(action, "activate", G_CALLBACK(+[](GSimpleAction*, GVariant* address, void* run) {
-                         reinterpret_cast<void (*)(const std::string&)>(run)(g_variant_get_string(address, nullptr));
-                     }),
-                     reinterpret_cast<void*>(run));
-    WebKitContextMenuItem* made =
-        webkit_context_menu_item_new_from_gaction(G_ACTION(action), label, g_variant_new_string(address.c_str()));
+    g_signal_connect(action, "activate", G_CALLBACK(activate), nullptr);
+    WebKitContextMenuItem* made = webkit_context_menu_item_new_from_gaction(G_ACTION(action), label, g_variant_new_string(address));
     g_object_unref(action);  // the item keeps it
     return made;
 }
 
-void open_in_default_browser(const std::string& address) { open_with_default_handler(address); }
+void open_in_default_browser(GSimpleAction*, GVariant* address, void*) {
+    open_with_default_handler(g_variant_get_string(address, nullptr));
+}
 
-void copy_to_clipboard(const std::string& text) {
-    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), text.c_str(), -1);
+void copy_to_clipboard(GSimpleAction*, GVariant* address, void*) {
+    gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), g_variant_get_string(address, nullptr), -1);
 }
 
 }  // namespace
@@ -62,7 +60,7 @@ void edit_page_menu(WebKitContextMenu* menu, WebKitHitTestResult* hit, const std
                                    open_link + 1);
     if (page.empty()) return;
     if (webkit_context_menu_get_n_items(menu) > 0) webkit_context_menu_append(menu, webkit_context_menu_item_new_separator());
-    webkit_context_menu_append(menu, item("copy-page-address", "Copy _Page Address", page, copy_to_clipboard));
+    webkit_context_menu_append(menu, item("copy-page-address", "Copy _Page Address", page.c_str(), copy_to_clipboard));
 }
 
 }  // namespace kelvane

@@ -145,7 +145,8 @@ void Placement::allocate_child(Child& child) {
         return;
     }
     if (child.anchor) {
-        allocate_over_bottom(widget, child.anchor->get_allocation(), child.anchor->get_child_visible());
+        const bool shown = child.anchor->get_visible() && child.anchor->get_child_visible();
+        allocate_over_bottom(widget, child.anchor->get_allocation(), shown);
         return;
     }
     int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
@@ -207,6 +208,8 @@ void Placement::on_remove(Gtk::Widget* widget) {
     const bool was_visible = widget->get_visible();
     children_.erase(it);
     if (covering_ == widget) covering_ = nullptr;
+    for (Child& other : children_)
+        if (other.anchor == widget) other.anchor = nullptr;  // left with an empty rectangle
     widget->unparent();
     if (was_visible) queue_resize();
 }
