@@ -56,8 +56,7 @@ void save() {
     text.imbue(std::locale::classic());
     for (const auto& [site, level] : levels()) text << site << ' ' << level << '\n';
     // Replaced whole, so a program ended half-way through leaves the old file.
-    std::error_code ignored;
-    std::filesystem::create_directories(levels_file().parent_path(), ignored);
+    g_mkdir_with_parents(levels_file().parent_path().c_str(), 0700);
     g_file_set_contents_full(levels_file().c_str(), text.str().c_str(), static_cast<gssize>(text.str().size()),
                              G_FILE_SET_CONTENTS_CONSISTENT, 0600, nullptr);
 }
