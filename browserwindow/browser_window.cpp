@@ -77,7 +77,9 @@ void BrowserWindow::WebBrowser1_StatusTextChange(const Glib::ustring& text) {
 
 void BrowserWindow::WebBrowser1_Download(const Glib::ustring& text, bool done) {
     WebBrowser1_StatusTextChange(text);
-    if (done && !StatusBar1.get_visible()) notify_desktop(text);
+    // The status text gives way to the next one (the link under the pointer) at once, and
+    // may be hidden: the end of a download is told where it stays to be seen.
+    if (done) notify_desktop(text);
 }
 
 }  // namespace kelvane

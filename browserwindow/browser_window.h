@@ -47,7 +47,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void WebBrowser1_StatusTextChange(const Glib::ustring& text);
-    // A download's progress shows in panel 1; where it went, also when the bar is hidden.
+    // A download's progress shows in panel 1; where it went or that it failed, also in a
+    // desktop notification.
     void WebBrowser1_Download(const Glib::ustring& text, bool done);
 
 private:

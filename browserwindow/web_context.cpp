@@ -109,6 +109,8 @@ void set_web_folders(std::filesystem::path data, std::filesystem::path cache) {
     web_folders() = {std::move(data), std::move(cache)};
 }
 
+std::filesystem::path web_data_folder() { return web_folders().data; }
+
 bool web_sandbox_enabled() {
     static const bool enabled = [] {
         const bool can_run = sandbox_trial_passed(early_sandbox_trial() ? std::exchange(early_sandbox_trial(), std::nullopt)

@@ -15,6 +15,9 @@ namespace kelvane {
 // so that two programs with different names share nothing.
 void set_web_folders(std::filesystem::path data, std::filesystem::path cache);
 
+// The folder that sessions and site data are kept in.
+std::filesystem::path web_data_folder();
+
 // The program's one context, made with the first web view.
 WebKitWebContext* web_context();
 

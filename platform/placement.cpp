@@ -43,6 +43,20 @@ void Placement::put_along_bottom(Gtk::Widget& child, const TwipsRect& rect) {
     children_.back().along_bottom = true;
 }
 
+void Placement::put_over_bottom(Gtk::Widget& child, Gtk::Widget& anchor) {
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.widget == &anchor; });
+    if (it == children_.end()) return;
+    allow_any_size(child);
+    // Allocated after its anchor, whose place it takes its own from.
+    children_.insert(it + 1, {&child, {}, false, &anchor});
+    child.set_parent(*this);
+}
+
+void Placement::set_covering(Gtk::Widget* child) {
+    covering_ = child;
+    queue_allocate();
+}
+
 bool Placement::set(Gtk::Widget& widget, Edge edge, float twips) {
     Child* child = find(widget);
     if (!child || !drawable_twips(twips)) return false;
@@ -122,6 +136,19 @@ void Placement::on_size_allocate(Gtk::Allocation& allocation) {
 void Placement::allocate_child(Child& child) {
     Gtk::Widget& widget = *child.widget;
     const Gtk::Allocation own = get_allocation();
+    if (&widget == covering_) {
+        int minimum = 0, natural = 0;
+        widget.get_preferred_width(minimum, natural);  // asked before it is allocated, as GTK wants
+        widget.get_preferred_height(minimum, natural);
+        widget.set_child_visible(true);
+        widget.size_allocate(own);
+        return;
+    }
+    if (child.anchor) {
+        const bool shown = child.anchor->get_visible() && child.anchor->get_child_visible();
+        allocate_over_bottom(widget, child.anchor->get_allocation(), shown);
+        return;
+    }
     int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
     int w = twips_to_pixels(child.rect.width);
     const int h = twips_to_pixels(child.rect.height);
@@ -148,6 +175,16 @@ void Placement::allocate_child(Child& child) {
     widget.size_allocate(rect);
 }
 
+void Placement::allocate_over_bottom(Gtk::Widget& widget, const Gtk::Allocation& anchor, bool anchor_shown) {
+    int minimum = 0, natural = 0;
+    widget.get_preferred_width(minimum, natural);
+    widget.get_preferred_height(minimum, natural);
+    const int h = std::min(natural, anchor.get_height());
+    widget.set_child_visible(anchor_shown && h > 0);
+    if (anchor_shown && h > 0)
+        widget.size_allocate(Gtk::Allocation(anchor.get_x(), anchor.get_y() + anchor.get_height() - h, anchor.get_width(), h));
+}
+
 bool Placement::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
     if (background_) {
         Gdk::Cairo::set_source_pixbuf(cr, background_, 0, 0);
@@ -170,6 +207,9 @@ void Placement::on_remove(Gtk::Widget* widget) {
     if (it == children_.end()) return;
     const bool was_visible = widget->get_visible();
     children_.erase(it);
+    if (covering_ == widget) covering_ = nullptr;
+    for (Child& other : children_)
+        if (other.anchor == widget) other.anchor = nullptr;  // left with an empty rectangle
     widget->unparent();
     if (was_visible) queue_resize();
 }

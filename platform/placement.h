@@ -26,6 +26,12 @@ public:
     // Adds a child that lies along the bottom edge at the full width, whatever size the
     // container has: only its height is taken from the rectangle, which reads back as set.
     void put_along_bottom(Gtk::Widget& child, const TwipsRect& rect);
+    // Adds a child that lies over the bottom of another child at that one's width and its
+    // own natural height, just in front of it: a bar that belongs to a control.
+    void put_over_bottom(Gtk::Widget& child, Gtk::Widget& anchor);
+    // The child is given the whole container while it covers it; the others keep their
+    // rectangles. Null ends it.
+    void set_covering(Gtk::Widget* child);
     // Sets one edge of a child; false (nothing changes) for a value that is not finite
     // or beyond what the window system can draw, a negative width or height, or a widget
     // that is not a child.
@@ -58,14 +64,17 @@ private:
         Gtk::Widget* widget;
         TwipsRect rect;
         bool along_bottom = false;
+        Gtk::Widget* anchor = nullptr;  // the child that it lies over the bottom of
     };
     Child* find(const Gtk::Widget& widget);
     const Child* find(const Gtk::Widget& widget) const;
     void allocate_child(Child& child);
+    void allocate_over_bottom(Gtk::Widget& widget, const Gtk::Allocation& anchor, bool anchor_shown);
 
     std::vector<Child> children_;  // back to front
     int natural_width_ = 0, natural_height_ = 0;
     Glib::RefPtr<Gdk::Pixbuf> background_;
+    Gtk::Widget* covering_ = nullptr;
 };
 
 }  // namespace kelvane

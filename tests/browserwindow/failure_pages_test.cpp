@@ -1,6 +1,7 @@
 // Loads that fail show a page that says so, in the real web view: a refused connection,
-// a name that does not resolve, a host that cannot be reached, and a site whose
-// certificate no one vouches for.
+// a name that does not resolve, a host that cannot be reached, a site whose certificate
+// no one vouches for, a secure connection that could not be made, a port that browsers
+// refuse and an address that nothing here opens.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -80,7 +81,17 @@ INSTANTIATE_TEST_SUITE_P(
         // The kernel refuses at once to connect to a multicast address: unreachable on any machine.
         FailedLoad{"Unreachable", [] { return std::string("http://224.0.0.1/"); }, "Site not reachable", "unreachable"},
         FailedLoad{"UntrustedCertificate", [] { return untrusted_site().url("/account.html"); }, "Site not trusted",
-                   "not issued by a trusted authority"}),
+                   "not issued by a trusted authority"},
+        FailedLoad{"HttpsToAPlainServer",
+                   [] {
+                       static HttpServer plain;
+                       return "https://127.0.0.1:" + std::to_string(plain.port()) + "/";
+                   },
+                   "Secure connection failed", "may not offer secure (https) pages"},
+        FailedLoad{"PortBrowsersRefuse", [] { return std::string("http://127.0.0.1:6000/"); }, "Port not allowed",
+                   "Browsers do not connect to the port"},
+        FailedLoad{"SchemeNothingOpens", [] { return std::string("view-source:http://127.0.0.1:9/"); },
+                   "Address not supported", "cannot show addresses of this kind"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FailedLoads, CertificateErrorNeverShowsThePage) {
