@@ -9,6 +9,12 @@ typedef struct _WebKitWebView WebKitWebView;
 
 namespace kelvane {
 
+// Settles, before anything else runs, what the sandboxed web processes are given besides
+// their pages: the engine lends them the folder of GStreamer's plugin registry, and without
+// GST_REGISTRY it takes that to be the whole cache folder, this program's and every other
+// program's caches included. Call first thing in main, while the program has one thread.
+void prepare_web_sandbox();
+
 // Names the folders that sessions and the cache are kept in (program_data_folder(name),
 // program_cache_folder(name)), so that two programs with different names share nothing.
 // Takes effect only before the first web view is made; unnamed, the program's own file
