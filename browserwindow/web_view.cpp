@@ -51,6 +51,15 @@ WebView::WebView(WebKitWebView* view)
     g_signal_connect(view_, "notify::estimated-load-progress", G_CALLBACK(on_progress), this);
     g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(on_load_failed_with_tls_errors), this);
     g_signal_connect(view_, "web-process-terminated", G_CALLBACK(on_web_process_terminated), this);
+    // A page that came over HTTPS is no longer secure once it loads anything over plain HTTP.
+    g_signal_connect(view_, "insecure-content-detected",
+                     G_CALLBACK(+[](WebKitWebView*, int, WebView* self) { self->set_secure(false); }), this);
+    g_signal_connect(view_, "resource-load-started",
+                     G_CALLBACK(+[](WebKitWebView*, void*, WebKitURIRequest* request, WebView* self) {
+                         const char* scheme = g_uri_peek_scheme(webkit_uri_request_get_uri(request));
+                         if (scheme && (g_str_equal(scheme, "http") || g_str_equal(scheme, "ws"))) self->set_secure(false);
+                     }),
+                     this);
     answer_page_requests(view_);
     widget_->show();
 }

@@ -42,7 +42,8 @@ public:
     // The address of a link under the pointer (empty when it leaves the link) and the
     // progress of a load.
     sigc::signal<void(const Glib::ustring&)>& signal_StatusTextChange() { return status_text_change_; }
-    // True while the page shown came over HTTPS with a certificate that verified.
+    // True while the page shown, and everything it loaded, came over HTTPS with a
+    // certificate that verified.
     sigc::signal<void(bool)>& signal_secure_changed() { return secure_changed_; }
     bool secure() const { return secure_; }
 
