@@ -87,6 +87,8 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
     if (uri.empty()) return;
+    typed_ = uri;
+    note_typed_address(view_);
     if (shown_in_view(uri)) {
         webkit_web_view_load_uri(view_, uri.c_str());
         prefetch_host(view_, uri);
@@ -100,9 +102,11 @@ void WebView::GoBack() {
 }
 
 void WebView::Refresh() {
-    if (failure_)
-        webkit_web_view_load_uri(view_, failure_->address.c_str());
-    else if (webkit_web_view_get_uri(view_))
+    if (failure_) {
+        // Not a file: or data: address that a page led to.
+        if (page_may_open(failure_->address) || failure_->address == typed_)
+            webkit_web_view_load_uri(view_, failure_->address.c_str());
+    } else if (webkit_web_view_get_uri(view_))
         webkit_web_view_reload(view_);
 }
 

@@ -79,6 +79,7 @@ private:
     bool loading_ = false;
     enum class FailurePageLoad { None, Requested, Loading };
     std::optional<Failure> failure_;  // what the page shown, or about to be shown, explains
+    Glib::ustring typed_;             // the address the user asked for last
     FailurePageLoad failure_page_ = FailurePageLoad::None;
     sigc::signal<void(const Glib::ustring&)> status_text_change_;
     sigc::signal<void(bool)> secure_changed_;

@@ -54,6 +54,16 @@ bool ConfirmBox(const Question& question) {
     return QuestionDialog(question).ask();
 }
 
+bool YesNoBox(const Question& question) {
+    if (answers().yes_no) return answers().yes_no(question);
+    Gtk::MessageDialog dialog(question.text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
+    dialog.set_title(question.title);
+    dialog.set_default_response(Gtk::RESPONSE_NO);
+    // GTK puts the focus on the first button when the dialog maps; No is to have it.
+    dialog.signal_map().connect([&dialog] { dialog.get_widget_for_response(Gtk::RESPONSE_NO)->grab_focus(); }, true);
+    return dialog.run() == Gtk::RESPONSE_YES;
+}
+
 std::optional<Glib::ustring> InputBox(const Question& question) {
     if (answers().input) return answers().input(question);
     QuestionDialog dialog(question);

@@ -1,6 +1,7 @@
 // What a created program's web view does beyond showing pages, tried from outside on a
-// site at 127.0.0.1: sessions kept between runs, new windows, downloads, and pages
-// rendered in the engine's sandbox. Each program gets a home folder of its own.
+// site at 127.0.0.1: sessions kept between runs, new windows, downloads, pages rendered in
+// the engine's sandbox, and a page that will not let the user go. Each program gets a
+// home folder of its own.
 #include <gtest/gtest.h>
 
 #include "tests/support/created_program.h"
@@ -226,6 +227,15 @@ TEST_F(WebSession, WithTheStatusBarHiddenTheDesktopSaysWhereADownloadWent) {
     ASSERT_TRUE(click_page(window->id));
     ASSERT_TRUE(pump_until([&] { return !notifications.summaries().empty(); }, kDeadline));
     EXPECT_EQ(notifications.summaries().front(), "Downloaded report.zip to " + (home / "Downloads").string());
+}
+
+TEST_F(WebSession, ClosingTheWindowEndsTheProgramWhateverDialogsThePageKeepsOpening) {
+    server.serve("/home.html", "<html><body><script>for (;;) { alert('again'); prompt('and again'); }</script></body></html>");
+    Process program(make("browser"), {}, environment());
+    auto window = find_window_titled("Everyday Browser");
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(wait_until([&] { return windows_of(program.pid()).size() == 2; })) << "no dialog came";
+    close_and_wait(program, window->id);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "browserwindow/browser_window.h"
 #include "platform/common_dialog.h"
 #include "platform/message_box.h"
+#include "platform/page_dialog.h"
 #include "platform/question_box.h"
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
@@ -36,23 +37,16 @@ class PageRequests : public testing::Test {
 protected:
     PageRequests() {
         set_message_handler([this](const Message& m) { messages.push_back(m); });
-        set_question_answers({[this](const Question& q) {
-                                  asked.push_back(q);
-                                  return next(confirms).value_or(false);
-                              },
-                              [this](const Question& q) {
-                                  asked.push_back(q);
-                                  return next(inputs);
-                              },
-                              [this](const Question& q) {
+        set_question_answers({{}, {}, [this](const Question& q) {
                                   asked.push_back(q);
                                   return next(logins);
-                              }});
+                              }, {}});
         set_dialog_answers({[this] { return next(files); }, [] { return std::optional<std::int32_t>(); }});
         window.show();
     }
     ~PageRequests() override {
         set_message_handler({});
+        set_page_dialog_answers({});
         set_question_answers({});
         set_dialog_answers({});
     }
@@ -73,8 +67,6 @@ protected:
     BrowserWindow window;
     std::vector<Message> messages;
     std::vector<Question> asked;
-    std::deque<std::optional<bool>> confirms;
-    std::deque<std::optional<Glib::ustring>> inputs;
     std::deque<std::optional<Credentials>> logins;
     std::deque<std::optional<std::string>> files;
 };
@@ -96,19 +88,24 @@ TEST_P(ScriptDialogs, AreShownAndAnswered) {
                                   "const name = prompt('Your name?', 'Anne');"
                                   "fetch('/answers/' + sure + '/' + encodeURIComponent(name));"
                                   "</script></body></html>");
-    confirms.push_back(GetParam().confirm);
-    inputs.push_back(GetParam().input);
+    std::vector<PageDialog> shown;
+    set_page_dialog_answers([&](const PageDialog& dialog) {
+        shown.push_back(dialog);
+        if (dialog.kind == PageDialog::Kind::Prompt) return PageDialogAnswer{GetParam().input.has_value(), GetParam().input.value_or(""), false};
+        return PageDialogAnswer{dialog.kind == PageDialog::Kind::Alert || GetParam().confirm, "", false};
+    });
     open("/dialogs.html");
     EXPECT_TRUE(asked_for(GetParam().reported));
 
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Hello <b>there</b>");
-    EXPECT_EQ(messages[0].title, origin());
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0].text, "Sure?");
-    EXPECT_EQ(asked[0].title, origin());
-    EXPECT_EQ(asked[1].text, "Your name?");
-    EXPECT_EQ(asked[1].default_text, "Anne");
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].kind, PageDialog::Kind::Alert);
+    EXPECT_EQ(shown[0].text, "Hello <b>there</b>");
+    EXPECT_EQ(shown[0].title, origin());
+    EXPECT_EQ(shown[1].kind, PageDialog::Kind::Confirm);
+    EXPECT_EQ(shown[1].text, "Sure?");
+    EXPECT_EQ(shown[1].title, origin());
+    EXPECT_EQ(shown[2].text, "Your name?");
+    EXPECT_EQ(shown[2].default_text, "Anne");
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, ScriptDialogs,
