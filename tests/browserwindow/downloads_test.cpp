@@ -143,46 +143,24 @@ TEST_F(Downloading, APageSavesOneFileByItselfAndMoreOnlyWithTheUsersConsent) {
     EXPECT_EQ(asked[0].title, "http://127.0.0.1:" + std::to_string(server.port()));
 }
 
-// Sends the start of a large file and then nothing, until the one who asked goes.
-class StalledDownload {
-public:
-    StalledDownload() {
-        listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof address;
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
-        listen(listener_, 1);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] {
-            const int client = accept(listener_, nullptr, nullptr);
-            if (client < 0) return;
-            char request[4096];
-            const std::string start = "HTTP/1.1 200 OK\r\nContent-Type: application/zip\r\nContent-Length: 100000000\r\n"
-                                      "Content-Disposition: attachment; filename=\"stalled.zip\"\r\n\r\n" +
-                                      std::string(100000, 'z');
-            if (recv(client, request, sizeof request, 0) > 0 && send(client, start.data(), start.size(), MSG_NOSIGNAL) > 0)
-                while (recv(client, request, sizeof request, 0) > 0) {
-                }
-            close(client);
-        });
-    }
-    ~StalledDownload() {
-        shutdown(listener_, SHUT_RDWR);
-        thread_.join();
-        close(listener_);
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/stalled.zip"; }
-
-private:
-    int listener_, port_ = 0;
-    std::thread thread_;
-};
-
 TEST_F(Downloading, ADownloadWhoseNetworkProcessEndsFailsAndLeavesNoFile) {
+    // A server that sends the start of a large file and then nothing, until the client goes.
+    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length) | listen(listener, 1) |
+                  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    std::thread([listener] {
+        const int client = accept(listener, nullptr, nullptr);
+        const std::string start = "HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\nContent-Disposition: attachment; "
+                                  "filename=stalled.zip\r\n\r\n" + std::string(100000, 'z');
+        char request[4096];
+        if (recv(client, request, sizeof request, 0) > 0) send(client, start.data(), start.size(), MSG_NOSIGNAL);
+        while (recv(client, request, sizeof request, 0) > 0) {
+        }
+    }).detach();
     std::filesystem::remove_all(download_folder());
-    StalledDownload stalled;
-    window.WebBrowser1.Navigate(stalled.url());
+    window.WebBrowser1.Navigate("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/stalled.zip");
     ASSERT_TRUE(pump_until([&] { return said_starting("Downloading stalled.zip") > 0; }));
     for (pid_t pid : descendants(getpid(), "WebKitNetworkPr")) kill(pid, SIGKILL);
     ASSERT_TRUE(pump_until([&] { return finished; }));
