@@ -109,6 +109,15 @@ WebView::WebView(WebKitWebView* view)
     g_signal_connect(view_, "scroll-event", G_CALLBACK(on_scroll), this);
     g_signal_connect(view_, "context-menu", G_CALLBACK(on_context_menu), this);
     g_signal_connect(view_, "decide-policy", G_CALLBACK(on_decide_policy), this);
+    // A page that came over HTTPS is no longer secure once it loads anything over plain HTTP.
+    g_signal_connect(view_, "insecure-content-detected",
+                     G_CALLBACK(+[](WebKitWebView*, int, WebView* self) { self->set_secure(false); }), this);
+    g_signal_connect(view_, "resource-load-started",
+                     G_CALLBACK(+[](WebKitWebView*, void*, WebKitURIRequest* request, WebView* self) {
+                         const char* scheme = g_uri_peek_scheme(webkit_uri_request_get_uri(request));
+                         if (scheme && (g_str_equal(scheme, "http") || g_str_equal(scheme, "ws"))) self->set_secure(false);
+                     }),
+                     this);
     answer_page_requests(view_);
     widget_->show();
 }
@@ -137,6 +146,8 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
     if (uri.empty()) return;
+    typed_ = uri;
+    note_typed_address(view_);
     if (shown_in_view(uri)) {
         webkit_web_view_load_uri(view_, uri.c_str());
         prefetch_host(view_, uri);
@@ -150,9 +161,11 @@ void WebView::GoBack() {
 }
 
 void WebView::Refresh() {
-    if (failure_)
-        webkit_web_view_load_uri(view_, failure_->address.c_str());
-    else if (webkit_web_view_get_uri(view_))
+    if (failure_) {
+        // Not a file: or data: address that a page led to.
+        if (page_may_open(failure_->address) || failure_->address == typed_)
+            webkit_web_view_load_uri(view_, failure_->address.c_str());
+    } else if (webkit_web_view_get_uri(view_))
         webkit_web_view_reload(view_);
 }
 
@@ -393,11 +406,10 @@ gboolean WebView::on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* de
     // Asked once the engine's signal has returned; the load waits for the answer.
     g_object_ref(decision);
     Glib::signal_idle().connect_once([decision] {
-        const bool again = ConfirmBox({"Send the form again?",
-                                       "This page came from a form you sent. Loading it again sends the form again, "
-                                       "which repeats what it did, such as an order or a payment.",
-                                       {},
-                                       true});
+        const bool again = YesNoBox({"Send the form again?",
+                                     "This page came from a form you sent. Loading it again sends the form again, "
+                                     "which repeats what it did, such as an order or a payment.",
+                                     {}});
         again ? webkit_policy_decision_use(decision) : webkit_policy_decision_ignore(decision);
         g_object_unref(decision);
     });

@@ -68,7 +68,8 @@ public:
     // The address of a link under the pointer (empty when it leaves the link) and the
     // progress of a load.
     sigc::signal<void(const Glib::ustring&)>& signal_StatusTextChange() { return status_text_change_; }
-    // True while the page shown came over HTTPS with a certificate that verified.
+    // True while the page shown, and everything it loaded, came over HTTPS with a
+    // certificate that verified.
     sigc::signal<void(bool)>& signal_secure_changed() { return secure_changed_; }
     bool secure() const { return secure_; }
 
@@ -113,6 +114,7 @@ private:
     enum class FailurePageLoad { None, Requested, Loading };
     std::optional<Failure> failure_;  // what the page shown, or about to be shown, explains
     std::string started_;             // the address whose load started last
+    Glib::ustring typed_;             // the address the user asked for last
     FailurePageLoad failure_page_ = FailurePageLoad::None;
     sigc::signal<void(const Glib::ustring&)> status_text_change_;
     sigc::signal<void(bool)> secure_changed_;

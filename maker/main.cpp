@@ -13,6 +13,7 @@
 #include "platform/user_folders.h"
 
 int main() {
+    kelvane::prepare_web_sandbox();
     kelvane::begin_start_menu_picture();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
