@@ -1,5 +1,6 @@
 #include "browserwindow/web_view.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <webkit2/webkit2.h>
 
@@ -123,6 +124,7 @@ WebView::WebView(WebKitWebView* view)
                      }),
                      this);
     answer_page_requests(view_);
+    widget_->get_accessible()->set_name(kAccessibleName);
     hierarchy_changed_ = widget_->signal_hierarchy_changed().connect([this](Gtk::Widget*) { watch_window(); });
     watch_window();
     widget_->show();

@@ -33,6 +33,9 @@ public:
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
 
+    // What assistive technologies call the view.
+    static constexpr const char* kAccessibleName = "Web page";
+
     // The view's widget, owned by the container it is put into.
     Gtk::Widget& widget() { return *widget_; }
 

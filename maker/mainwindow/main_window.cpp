@@ -1,10 +1,12 @@
 #include "maker/mainwindow/main_window.h"
 
+#include <atkmm/object.h>
 #include <glibmm/convert.h>
 
 #include <algorithm>
 #include <ctime>
 
+#include "browserwindow/browser_window.h"
 #include "maker/compiler/compiler.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
@@ -102,6 +104,8 @@ void MainWindow::lay_out_settings() {
     Placement& area = Frame2.area();
     for (const Field& f : fields) {
         f.entry.set_text(f.text);
+        // The starting text stands for a caption, and names the field once overwritten.
+        f.entry.get_accessible()->set_name(f.text);
         f.entry.set_tooltip_text(f.tip);
         f.entry.set_width_chars(1);
         area.put(f.entry, f.rect);
@@ -138,6 +142,7 @@ void MainWindow::lay_out_preview() {
     Placement& area = Frame1.area();
     Text1.set_text(kPreviewHome);
     Text1.set_width_chars(1);
+    Text1.get_accessible()->set_name(BrowserWindow::kAddressName);
     set_caption(Command1, "Browse");
     set_caption(Command3, "Back");
     set_caption(Command4, "Refresh");
