@@ -124,7 +124,7 @@ void StartMenu::Option_Click(Gtk::CheckButton& option) {
     if (&option == &Check3) main.set_border_style(vbFixedToolWindow);
     if (&option == &Check3 || &option == &Check4) main.Timer4.set_Enabled(true);
     forms_.Form2().hide();
-    MsgBox("Settings have been changed successfully.");
+    MsgBox("Settings have been changed successfully.", vbOKOnly, {}, this);
 }
 
 void StartMenu::Check5_Click() { OpenWebPage(kWebPage); }
