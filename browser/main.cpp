@@ -10,10 +10,12 @@
 #include "browser/program_window.h"
 #include "browserwindow/web_context.h"
 #include "platform/application.h"
+#include "platform/desktop.h"
 #include "platform/desktop_id.h"
 
 int main() {
     kelvane::prepare_web_sandbox();
+    kelvane::prefer_x11_display();
     const std::string name = kelvane::own_file().filename().string();
     if (geteuid() == 0)
         std::fprintf(stderr, "%s: running as root, where the web sandbox cannot contain pages; "

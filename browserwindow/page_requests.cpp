@@ -176,7 +176,7 @@ bool unasked_download_of_other_site(WebKitWebView* view, WebKitResponsePolicyDec
     return saved && origin_of(frame) != origin_of(webkit_web_view_get_uri(view));
 }
 
-gboolean on_authenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
+gboolean on_authenticate(WebKitWebView* view, WebKitAuthenticationRequest* request, gpointer) {
     switch (webkit_authentication_request_get_scheme(request)) {
     case WEBKIT_AUTHENTICATION_SCHEME_CLIENT_CERTIFICATE_REQUESTED:
     case WEBKIT_AUTHENTICATION_SCHEME_CLIENT_CERTIFICATE_PIN_REQUESTED:
@@ -197,7 +197,7 @@ gboolean on_authenticate(WebKitWebView*, WebKitAuthenticationRequest* request, g
     CredentialPtr proposed(webkit_authentication_request_get_proposed_credential(request));
     const char* user = proposed ? webkit_credential_get_username(proposed.get()) : nullptr;
 
-    const auto answer = CredentialsBox({origin_text(origin.get()), text, user ? user : ""});
+    const auto answer = CredentialsBox({origin_text(origin.get()), text, user ? user : "", window_of(view)});
     if (!answer) {
         // Going on without a login shows the site's own page for it.
         webkit_authentication_request_authenticate(request, nullptr);
@@ -209,8 +209,8 @@ gboolean on_authenticate(WebKitWebView*, WebKitAuthenticationRequest* request, g
     return TRUE;
 }
 
-gboolean on_run_file_chooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer) {
-    CommonDialog dialog;
+gboolean on_run_file_chooser(WebKitWebView* view, WebKitFileChooserRequest* request, gpointer) {
+    CommonDialog dialog(window_of(view));
     dialog.CancelError = true;
     if (dialog.ShowOpen() && !dialog.FileName.empty()) {
         const char* files[] = {dialog.FileName.c_str(), nullptr};

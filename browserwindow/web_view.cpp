@@ -1,5 +1,6 @@
 #include "browserwindow/web_view.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <webkit2/webkit2.h>
 
@@ -84,6 +85,10 @@ const PageKey kPageKeys[] = {
     {GDK_KEY_End, kCtrl, &WebView::scroll_to_end},
 };
 
+bool is_tab(const GdkEventKey* event) {
+    return event->keyval == GDK_KEY_Tab || event->keyval == GDK_KEY_ISO_Left_Tab || event->keyval == GDK_KEY_KP_Tab;
+}
+
 }  // namespace
 
 constexpr const char* kWrapperKey = "kelvane-web-view";
@@ -119,14 +124,35 @@ WebView::WebView(WebKitWebView* view)
                      }),
                      this);
     answer_page_requests(view_);
+    widget_->get_accessible()->set_name(kAccessibleName);
+    hierarchy_changed_ = widget_->signal_hierarchy_changed().connect([this](Gtk::Widget*) { watch_window(); });
+    watch_window();
     widget_->show();
 }
 
 WebView::~WebView() {
     // The widget belongs to its container and may outlive this wrapper.
+    hierarchy_changed_.disconnect();
+    window_key_.disconnect();
     g_signal_handlers_disconnect_by_data(view_, this);
     g_object_set_data(G_OBJECT(view_), kWrapperKey, nullptr);
     print_.disconnect();
+}
+
+void WebView::watch_window() {
+    window_key_.disconnect();
+    if (auto* window = dynamic_cast<Gtk::Window*>(widget_->get_toplevel()))
+        window_key_ = window->signal_key_press_event().connect(sigc::mem_fun(*this, &WebView::on_window_key), false);
+}
+
+bool WebView::on_window_key(GdkEventKey* event) {
+    // Tab past the page's last control: the engine moves the focus on to the window's next
+    // control, then hands the same key to the window as one the page left alone, which
+    // would move the focus once more and skip a control. That second Tab is spent.
+    auto* window = dynamic_cast<Gtk::Window*>(widget_->get_toplevel());
+    if (!is_tab(event) || event->time != tab_time_ || !window || window->get_focus() == widget_) return false;
+    tab_time_ = 0;
+    return true;
 }
 
 WebView* WebView::from(WebKitWebView* view) {
@@ -362,7 +388,10 @@ bool WebView::run_key(const GdkEventKey& event, bool before_page) {
     return false;
 }
 
-gboolean WebView::on_key_press(GtkWidget*, GdkEventKey* event, WebView* self) { return self->run_key(*event, true); }
+gboolean WebView::on_key_press(GtkWidget*, GdkEventKey* event, WebView* self) {
+    if (is_tab(event)) self->tab_time_ = event->time;
+    return self->run_key(*event, true);
+}
 
 gboolean WebView::on_key_press_passed(GtkWidget*, GdkEventKey* event, WebView* self) {
     return self->run_key(*event, false);

@@ -8,12 +8,17 @@
 #include <functional>
 #include <optional>
 
+namespace Gtk {
+class Window;
+}
+
 namespace kelvane {
 
 struct Question {
     Glib::ustring title;
     Glib::ustring text;
     Glib::ustring default_text;  // the text or the name the answer starts with
+    Gtk::Window* owner = nullptr;  // the window that asks; none: the window that has the focus
 };
 
 struct Credentials {
