@@ -1,5 +1,7 @@
 #include "browserwindow/browser_window.h"
 
+#include <atkmm/object.h>
+
 #include "common/conversions.h"
 #include "platform/caption.h"
 #include "platform/notification.h"
@@ -9,6 +11,7 @@ namespace kelvane {
 BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips, kClientHeight) {
     Text1.set_text(kDefaultAddress);
     Text1.set_width_chars(1);
+    Text1.get_accessible()->set_name(kAddressName);
     set_caption(Command1, "Browse");
     set_caption(Command2, "Go Back");
     set_caption(Command3, "Refresh");

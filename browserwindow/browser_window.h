@@ -25,6 +25,8 @@ public:
     static constexpr float kClientWidth = 8670;
     static constexpr float kClientHeight = 5700;
     static constexpr const char* kDefaultAddress = "www.duckduckgo.com";
+    // What assistive technologies call the address box.
+    static constexpr const char* kAddressName = "Address";
 
     Gtk::Widget& control(Control which);
 

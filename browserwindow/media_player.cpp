@@ -1,5 +1,6 @@
 #include "browserwindow/media_player.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gst/gst.h>
 #include <sys/resource.h>
@@ -14,6 +15,13 @@
 
 namespace kelvane {
 namespace {
+
+// The controls show pictures, not words: what they do is both their tool tip and their
+// name for assistive technologies.
+void label(Gtk::Widget& control, const char* text) {
+    control.set_tooltip_text(text);
+    control.get_accessible()->set_name(text);
+}
 
 constexpr double kDesignVolume = 50;
 
@@ -105,9 +113,10 @@ MediaPlayer::MediaPlayer()
       position_(Gtk::ORIENTATION_HORIZONTAL),
       volume_(Gtk::ORIENTATION_HORIZONTAL) {
     play_pause_.set_image_from_icon_name("media-playback-start-symbolic");
-    play_pause_.set_tooltip_text("Play");
+    label(play_pause_, "Play");
     stop_.set_image_from_icon_name("media-playback-stop-symbolic");
-    stop_.set_tooltip_text("Stop");
+    label(stop_, "Stop");
+    position_.get_accessible()->set_name("Position");
     position_.set_draw_value(false);
     position_.set_range(0, 1);
     position_.set_sensitive(false);
@@ -115,7 +124,7 @@ MediaPlayer::MediaPlayer()
     volume_.set_range(0, 100);
     volume_.set_value(kDesignVolume);
     volume_.set_size_request(60, -1);
-    volume_.set_tooltip_text("Volume");
+    label(volume_, "Volume");
     pack_start(play_pause_, Gtk::PACK_SHRINK);
     pack_start(stop_, Gtk::PACK_SHRINK);
     pack_start(position_, Gtk::PACK_EXPAND_WIDGET);
@@ -250,7 +259,7 @@ void MediaPlayer::set_playing(bool playing) {
     if (playing == playing_) return;
     playing_ = playing;
     play_pause_.set_image_from_icon_name(playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic");
-    play_pause_.set_tooltip_text(playing ? "Pause" : "Play");
+    label(play_pause_, playing ? "Pause" : "Play");
     position_.set_sensitive(playing);
     // The position is only followed while something plays, so an idle player costs nothing.
     position_timer_.disconnect();

@@ -1,5 +1,8 @@
 #include "browserwindow/web_context.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <webkit2/webkit2.h>
@@ -75,11 +78,26 @@ bool gpu_render_node() {
     return false;
 }
 
+// Sessions and site data are the user's alone: the folders are the user's only, and so is
+// the cookie store, made before the engine opens it (the engine would make it readable by all).
+void make_private(const std::filesystem::path& data, const std::filesystem::path& cache,
+                  const std::filesystem::path& cookies) {
+    std::error_code ignored;
+    for (const auto& folder : {data, cache}) {
+        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
+    }
+    const int fd = ::open(cookies.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
 WebKitWebContext* make_context() {
     const auto [data, cache] = web_folders();
-    std::error_code ignored;
-    std::filesystem::create_directories(data, ignored);
-    std::filesystem::create_directories(cache, ignored);
+    const auto cookies = data / "cookies.sqlite";
+    make_private(data, cache, cookies);
     early_sandbox_trial() = begin_sandbox_trial();
 
     WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
@@ -87,14 +105,15 @@ WebKitWebContext* make_context() {
     WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
     g_object_unref(manager);  // the context keeps it
     // Kept between runs so that a login survives a restart; the accept policy stays the engine's.
-    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(context),
-                                                 (data / "cookies.sqlite").c_str(),
+    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(context), cookies.c_str(),
                                                  WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
 
+    // The web processes get none of the program's folders: cookies, site storage and the
+    // cache are the network process's to read and write. (The engine lends them its own
+    // media-key store inside the data folder.)
     if (web_sandbox_enabled()) {
         webkit_web_context_set_sandbox_enabled(context, TRUE);
-        webkit_web_context_add_path_to_sandbox(context, data.c_str(), FALSE);
-        webkit_web_context_add_path_to_sandbox(context, cache.c_str(), FALSE);
+        std::error_code ignored;
         const auto downloads = download_folder();
         if (std::filesystem::is_directory(downloads, ignored))
             webkit_web_context_add_path_to_sandbox(context, downloads.c_str(), TRUE);
@@ -110,6 +129,23 @@ void set_web_folders(std::filesystem::path data, std::filesystem::path cache) {
 }
 
 std::filesystem::path web_data_folder() { return web_folders().data; }
+
+void prepare_web_sandbox() {
+    if (g_getenv("GST_REGISTRY")) return;
+    // GStreamer's own choice: GST_REGISTRY_1_0 when set, else its registry in the cache folder.
+    std::string registry;
+    if (const char* chosen = g_getenv("GST_REGISTRY_1_0")) {
+        registry = chosen;
+    } else {
+        utsname machine{};
+        uname(&machine);
+        registry = (std::filesystem::path(g_get_user_cache_dir()) / "gstreamer-1.0" /
+                    (std::string("registry.") + machine.machine + ".bin"))
+                       .string();
+    }
+    g_setenv("GST_REGISTRY", registry.c_str(), TRUE);
+}
+
 
 bool web_sandbox_enabled() {
     static const bool enabled = [] {

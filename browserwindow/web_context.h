@@ -18,6 +18,12 @@ void set_web_folders(std::filesystem::path data, std::filesystem::path cache);
 // The folder that sessions and site data are kept in.
 std::filesystem::path web_data_folder();
 
+// Settles, before anything else runs, what the sandboxed web processes are given besides
+// their pages: the engine lends them the folder of GStreamer's plugin registry, and without
+// GST_REGISTRY it takes that to be the whole cache folder, this program's and every other
+// program's caches included. Call first thing in main, while the program has one thread.
+void prepare_web_sandbox();
+
 // The program's one context, made with the first web view.
 WebKitWebContext* web_context();
 

@@ -1,5 +1,6 @@
 #include "browserwindow/web_view.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <webkit2/webkit2.h>
 
@@ -84,6 +85,10 @@ const PageKey kPageKeys[] = {
     {GDK_KEY_End, kCtrl, &WebView::scroll_to_end},
 };
 
+bool is_tab(const GdkEventKey* event) {
+    return event->keyval == GDK_KEY_Tab || event->keyval == GDK_KEY_ISO_Left_Tab || event->keyval == GDK_KEY_KP_Tab;
+}
+
 }  // namespace
 
 constexpr const char* kWrapperKey = "kelvane-web-view";
@@ -109,15 +114,45 @@ WebView::WebView(WebKitWebView* view)
     g_signal_connect(view_, "scroll-event", G_CALLBACK(on_scroll), this);
     g_signal_connect(view_, "context-menu", G_CALLBACK(on_context_menu), this);
     g_signal_connect(view_, "decide-policy", G_CALLBACK(on_decide_policy), this);
+    // A page that came over HTTPS is no longer secure once it loads anything over plain HTTP.
+    g_signal_connect(view_, "insecure-content-detected",
+                     G_CALLBACK(+[](WebKitWebView*, int, WebView* self) { self->set_secure(false); }), this);
+    g_signal_connect(view_, "resource-load-started",
+                     G_CALLBACK(+[](WebKitWebView*, void*, WebKitURIRequest* request, WebView* self) {
+                         const char* scheme = g_uri_peek_scheme(webkit_uri_request_get_uri(request));
+                         if (scheme && (g_str_equal(scheme, "http") || g_str_equal(scheme, "ws"))) self->set_secure(false);
+                     }),
+                     this);
     answer_page_requests(view_);
+    widget_->get_accessible()->set_name(kAccessibleName);
+    hierarchy_changed_ = widget_->signal_hierarchy_changed().connect([this](Gtk::Widget*) { watch_window(); });
+    watch_window();
     widget_->show();
 }
 
 WebView::~WebView() {
     // The widget belongs to its container and may outlive this wrapper.
+    hierarchy_changed_.disconnect();
+    window_key_.disconnect();
     g_signal_handlers_disconnect_by_data(view_, this);
     g_object_set_data(G_OBJECT(view_), kWrapperKey, nullptr);
     print_.disconnect();
+}
+
+void WebView::watch_window() {
+    window_key_.disconnect();
+    if (auto* window = dynamic_cast<Gtk::Window*>(widget_->get_toplevel()))
+        window_key_ = window->signal_key_press_event().connect(sigc::mem_fun(*this, &WebView::on_window_key), false);
+}
+
+bool WebView::on_window_key(GdkEventKey* event) {
+    // Tab past the page's last control: the engine moves the focus on to the window's next
+    // control, then hands the same key to the window as one the page left alone, which
+    // would move the focus once more and skip a control. That second Tab is spent.
+    auto* window = dynamic_cast<Gtk::Window*>(widget_->get_toplevel());
+    if (!is_tab(event) || event->time != tab_time_ || !window || window->get_focus() == widget_) return false;
+    tab_time_ = 0;
+    return true;
 }
 
 WebView* WebView::from(WebKitWebView* view) {
@@ -137,6 +172,8 @@ Glib::ustring WebView::address_to_uri(const Glib::ustring& address) {
 void WebView::Navigate(const Glib::ustring& address) {
     const Glib::ustring uri = address_to_uri(address);
     if (uri.empty()) return;
+    typed_ = uri;
+    note_typed_address(view_);
     if (shown_in_view(uri)) {
         webkit_web_view_load_uri(view_, uri.c_str());
         prefetch_host(view_, uri);
@@ -150,9 +187,11 @@ void WebView::GoBack() {
 }
 
 void WebView::Refresh() {
-    if (failure_)
-        webkit_web_view_load_uri(view_, failure_->address.c_str());
-    else if (webkit_web_view_get_uri(view_))
+    if (failure_) {
+        // Not a file: or data: address that a page led to.
+        if (page_may_open(failure_->address) || failure_->address == typed_)
+            webkit_web_view_load_uri(view_, failure_->address.c_str());
+    } else if (webkit_web_view_get_uri(view_))
         webkit_web_view_reload(view_);
 }
 
@@ -349,7 +388,10 @@ bool WebView::run_key(const GdkEventKey& event, bool before_page) {
     return false;
 }
 
-gboolean WebView::on_key_press(GtkWidget*, GdkEventKey* event, WebView* self) { return self->run_key(*event, true); }
+gboolean WebView::on_key_press(GtkWidget*, GdkEventKey* event, WebView* self) {
+    if (is_tab(event)) self->tab_time_ = event->time;
+    return self->run_key(*event, true);
+}
 
 gboolean WebView::on_key_press_passed(GtkWidget*, GdkEventKey* event, WebView* self) {
     return self->run_key(*event, false);
@@ -393,11 +435,10 @@ gboolean WebView::on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* de
     // Asked once the engine's signal has returned; the load waits for the answer.
     g_object_ref(decision);
     Glib::signal_idle().connect_once([decision] {
-        const bool again = ConfirmBox({"Send the form again?",
-                                       "This page came from a form you sent. Loading it again sends the form again, "
-                                       "which repeats what it did, such as an order or a payment.",
-                                       {},
-                                       true});
+        const bool again = YesNoBox({"Send the form again?",
+                                     "This page came from a form you sent. Loading it again sends the form again, "
+                                     "which repeats what it did, such as an order or a payment.",
+                                     {}});
         again ? webkit_policy_decision_use(decision) : webkit_policy_decision_ignore(decision);
         g_object_unref(decision);
     });

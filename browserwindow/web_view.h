@@ -33,6 +33,9 @@ public:
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
 
+    // What assistive technologies call the view.
+    static constexpr const char* kAccessibleName = "Web page";
+
     // The view's widget, owned by the container it is put into.
     Gtk::Widget& widget() { return *widget_; }
 
@@ -68,7 +71,8 @@ public:
     // The address of a link under the pointer (empty when it leaves the link) and the
     // progress of a load.
     sigc::signal<void(const Glib::ustring&)>& signal_StatusTextChange() { return status_text_change_; }
-    // True while the page shown came over HTTPS with a certificate that verified.
+    // True while the page shown, and everything it loaded, came over HTTPS with a
+    // certificate that verified.
     sigc::signal<void(bool)>& signal_secure_changed() { return secure_changed_; }
     bool secure() const { return secure_; }
 
@@ -97,6 +101,9 @@ private:
     static gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision, int type, WebView*);
     bool run_key(const GdkEventKey& event, bool before_page);
     void set_zoom(double level);
+    // Keeps a Tab that left the page from moving the focus a second time.
+    void watch_window();
+    bool on_window_key(GdkEventKey* event);
     void set_secure(bool secure);
     // Shows a page in place of the address, saying what went wrong.
     void show_failure(PageFailure failure, const std::string& address, const std::string& detail);
@@ -113,6 +120,7 @@ private:
     enum class FailurePageLoad { None, Requested, Loading };
     std::optional<Failure> failure_;  // what the page shown, or about to be shown, explains
     std::string started_;             // the address whose load started last
+    Glib::ustring typed_;             // the address the user asked for last
     FailurePageLoad failure_page_ = FailurePageLoad::None;
     sigc::signal<void(const Glib::ustring&)> status_text_change_;
     sigc::signal<void(bool)> secure_changed_;
@@ -121,6 +129,8 @@ private:
     std::unique_ptr<FullScreen> full_screen_;
     std::unique_ptr<FindBar> find_bar_;
     sigc::connection print_;
+    guint32 tab_time_ = 0;  // when the last Tab reached the page
+    sigc::connection hierarchy_changed_, window_key_;
 };
 
 }  // namespace kelvane

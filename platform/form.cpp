@@ -31,14 +31,17 @@ constexpr std::array<BorderLook, 6> kBorderLooks{{
     {true, true, Gdk::WINDOW_TYPE_HINT_UTILITY},
 }};
 
-// The layouts are measured for a small dialog font, and panels cover what lies behind.
+// The layouts are measured for a small dialog font. Panels cover what lies behind them in
+// the theme's own colours, text and background together, so their text reads also on a
+// window painted in another colour.
 void install_form_style() {
     static bool installed = false;
     auto screen = Gdk::Screen::get_default();
     if (installed || !screen) return;
     installed = true;
     auto css = Gtk::CssProvider::create();
-    css->load_from_data(".kelvane-form { font-size: 8pt; } .kelvane-panel { background-color: @theme_bg_color; }");
+    css->load_from_data(".kelvane-form { font-size: 8pt; }"
+                        ".kelvane-panel { background-color: @theme_bg_color; color: @theme_fg_color; }");
     Gtk::StyleContext::add_provider_for_screen(screen, css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 

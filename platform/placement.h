@@ -1,5 +1,7 @@
 // A container that puts each child at an exact rectangle given in twips, also below the
-// child's natural minimum. Values read back are the values that were set.
+// child's natural minimum. Values read back are the values that were set. A child that
+// cannot be seen (covered by another in front of it, or outside) is not shown, and the
+// keyboard visits the children in reading order.
 #pragma once
 
 #include <gtkmm/container.h>
@@ -57,6 +59,7 @@ protected:
     void forall_vfunc(gboolean include_internals, GtkCallback callback, gpointer data) override;
     void on_add(Gtk::Widget* child) override;
     void on_remove(Gtk::Widget* child) override;
+    bool on_focus(Gtk::DirectionType direction) override;
     GType child_type_vfunc() const override;
 
 private:
@@ -68,8 +71,9 @@ private:
     };
     Child* find(const Gtk::Widget& widget);
     const Child* find(const Gtk::Widget& widget) const;
-    void allocate_child(Child& child);
-    void allocate_over_bottom(Gtk::Widget& widget, const Gtk::Allocation& anchor, bool anchor_shown);
+    // The child's rectangle in pixels, relative to the container.
+    Gdk::Rectangle pixel_rect(const Child& child) const;
+    void allocate_child(Gtk::Widget& widget, const Gdk::Rectangle& rect, bool drawn, bool seen);
 
     std::vector<Child> children_;  // back to front
     int natural_width_ = 0, natural_height_ = 0;

@@ -142,8 +142,7 @@ bool user_agrees_to_replace(const std::filesystem::path& target) {
     question.text = Glib::ustring::compose("\"%1\" in %2 is not a program made with Kelvane.\n\n"
                                            "Replace it with the new program? What it holds now will be lost.",
                                            target.filename().string(), target.parent_path().string());
-    question.cancel_by_default = true;
-    return ConfirmBox(question);
+    return YesNoBox(question);
 }
 
 }  // namespace

@@ -114,8 +114,8 @@ TEST_F(PageArea, AFormIsSentAgainOnlyWhenTheUserSaysSo) {
     server.serve("/posted.html", page("posted"));
     start();
     ASSERT_TRUE(click(window, 300, 200) && server.wait_for("/shown/posted/569"));
-    // Enter gives the default answer, which sends nothing; OK sends the form again.
-    for (const char* answer : {"Return", "alt+o"}) {
+    // Enter gives the default answer, No, which sends nothing; Yes sends the form again.
+    for (const char* answer : {"Return", "alt+y"}) {
         ASSERT_TRUE(pointer_move(window, 300, 200) && press_keys("F5"));
         const auto question = find_window_titled("Send the form again?");
         ASSERT_TRUE(question);

@@ -1,6 +1,8 @@
 // What a created program's web view does beyond showing pages, tried from outside on a
-// site at 127.0.0.1: sessions kept between runs, new windows, downloads, and pages
-// rendered in the engine's sandbox. Each program gets a home folder of its own.
+// site at 127.0.0.1: sessions kept between runs, new windows, downloads, pages rendered in
+// the engine's sandbox, a page that will not let the user go, and one program started
+// twice. Each program gets a home folder of its own.
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include "tests/support/created_program.h"
@@ -232,6 +234,44 @@ TEST_F(WebSession, TheDesktopSaysWhereADownloadWentWithTheStatusBarShownOrHidden
         EXPECT_TRUE(notifications.summaries().back().starts_with("Downloaded report")) << notifications.summaries().back();
         EXPECT_TRUE(notifications.summaries().back().ends_with(" to " + (home / "Downloads").string()));
     }
+}
+
+TEST_F(WebSession, ClosingTheWindowEndsTheProgramWhateverDialogsThePageKeepsOpening) {
+    server.serve("/home.html", "<html><body><script>for (;;) { alert('again'); prompt('and again'); }</script></body></html>");
+    Process program(make("browser"), {}, environment());
+    auto window = find_window_titled("Everyday Browser");
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(wait_until([&] { return windows_of(program.pid()).size() == 2; })) << "no dialog came";
+    close_and_wait(program, window->id);
+}
+
+TEST_F(WebSession, ASecondStartOpensItsWindowInTheRunningProgramWhichEndsWithItsLastWindow) {
+    // The desktop's session bus, where a program finds itself running.
+    std::unique_ptr<GTestDBus, decltype(&g_object_unref)> bus(g_test_dbus_new(G_TEST_DBUS_NONE), g_object_unref);
+    const std::string display = g_getenv("DISPLAY");
+    g_test_dbus_up(bus.get());  // which also forgets the display
+    g_setenv("DISPLAY", display.c_str(), TRUE);
+    auto environment = this->environment();
+    environment["DBUS_SESSION_BUS_ADDRESS"] = g_test_dbus_get_bus_address(bus.get());
+    server.serve("/home.html", "<html><body>home</body></html>", "text/html",
+                 "Set-Cookie: login=alice; Max-Age=86400; Path=/\r\n");
+    const auto program = make("browser");
+    Process first(program, {}, environment);
+    auto window = find_window(first.pid());
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(server.wait_for("/home.html", 1));
+
+    Process second(program, {}, environment);
+    ASSERT_TRUE(second.wait(kDeadline)) << "the second start runs a program of its own";
+    ASSERT_TRUE(wait_until([&] { return windows_of(first.pid()).size() == 2; }));
+    ASSERT_TRUE(server.wait_for("/home.html", 2));
+    EXPECT_EQ(requests_with("/home.html", "Cookie: login=alice"), 1) << "the windows do not share their cookies";
+
+    ASSERT_TRUE(close_window(window->id));
+    ASSERT_TRUE(wait_until([&] { return windows_of(first.pid()).size() == 1; }));
+    EXPECT_TRUE(first.running());
+    close_and_wait(first, windows_of(first.pid()).front().id);
+    g_test_dbus_down(bus.get());
 }
 
 }  // namespace

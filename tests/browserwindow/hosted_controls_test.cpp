@@ -11,6 +11,7 @@
 #include "tests/support/http_server.h"
 #include "tests/support/media_files.h"
 #include "tests/support/pump.h"
+#include "tests/support/trusted_certificate.h"
 
 namespace kelvane::test {
 namespace {
@@ -85,6 +86,22 @@ TEST_F(Browsing, PlainHttpPageIsNotCalledSecure) {
     EXPECT_EQ(window.StatusBar1.panel_text(2), "Secure Website ");
     window.StatusBar1.set_secure(false);
     EXPECT_EQ(window.StatusBar1.panel_text(2), "");
+}
+
+TEST(SecureWebsite, OnlyWhileThePageAndAllItLoadedCameOverVerifiedHttps) {
+    HttpServer site(HttpServer::Security::SelfSignedTls), plain;
+    if (!trust_certificate_of(site.port())) GTEST_SKIP() << "only root can make the test's certificate one that verifies";
+    site.serve("/secure.html", "<html><body>all over HTTPS</body></html>");
+    site.serve("/mixed.html", "<html><body><img src='" + plain.url("/image.png") + "'></body></html>");
+    plain.serve("/image.png", "x", "image/png");
+    BrowserWindow window;  // its engine started after the certificate was made trusted
+    window.show();
+    for (const auto& [path, shown] : {std::pair("/secure.html", "Secure Website "), std::pair("/mixed.html", "")}) {
+        window.WebBrowser1.Navigate(site.url(path));
+        ASSERT_TRUE(pump_until([&] { return window.WebBrowser1.uri() == site.url(path) && !window.WebBrowser1.loading(); }));
+        EXPECT_EQ(window.StatusBar1.panel_text(2), shown) << path;
+    }
+    EXPECT_EQ(plain.count("/image.png"), 1);
 }
 
 TEST(StatusText, TrimsOnlyBlanks) {
