@@ -2,7 +2,7 @@
 // GNOME Web on the same engine, Chromium's app mode) in turn on one page from
 // 127.0.0.1, and compares start-up, page load, memory and idle CPU.
 //
-//   browser_vs_peers [rounds] [--open N] [--start-only] [--template NAME=PATH]...
+//   browser_vs_peers [rounds] [--open N] [--start-only] [--no-song] [--template NAME=PATH]...
 //                                                            (rounds default 7, N 1)
 //
 // --open N starts N of each at once, each on a site of its own (127.0.0.1, 127.0.0.2,
@@ -15,7 +15,9 @@
 // busy moment of the machine falls on all alike; the figures are medians. --template
 // adds a created program made from another template (an earlier build, say), for a
 // before-and-after in one run; --start-only leaves memory and idle CPU out, for many quick
-// rounds. A peer that is missing is installed by bench/install-peers
+// rounds. The created programs have a song (not served, so it fails at once and plays
+// nothing while idle CPU is measured), which builds their player; --no-song leaves it out,
+// as most site browsers are made. A peer that is missing is installed by bench/install-peers
 // when this runs as root, and otherwise left out.
 //
 // Each run has fresh HOME and XDG folders, and the server sends Cache-Control: no-store,
@@ -307,12 +309,14 @@ struct Goal {
 
 int main(int argc, char** argv) {
     int rounds = 7;
-    bool start_only = false;
+    bool start_only = false, song = true;
     std::vector<NamedTemplate> templates{{"created program", template_path()}};
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--start-only") {
             start_only = true;
+        } else if (arg == "--no-song") {
+            song = false;
         } else if (arg == "--open" && i + 1 < argc && std::atoi(argv[i + 1]) >= 1 && std::atoi(argv[i + 1]) <= 200) {
             open_at_once = std::atoi(argv[++i]);
         } else if (arg == "--template" && i + 1 < argc) {
@@ -320,7 +324,7 @@ int main(int argc, char** argv) {
         } else if (auto n = rounds_argument(arg)) {
             rounds = *n;
         } else {
-            std::fprintf(stderr, "usage: %s [rounds] [--open N] [--start-only] [--template NAME=PATH]...   (rounds >= 1, "
+            std::fprintf(stderr, "usage: %s [rounds] [--open N] [--start-only] [--no-song] [--template NAME=PATH]...   (rounds >= 1, "
                                  "default 7; N default 1)\n", argv[0]);
             return 2;
         }
@@ -343,9 +347,7 @@ int main(int argc, char** argv) {
             programs.push_back(folder / ("bench-browser-" + std::to_string(contenders.size()) + "-site" + std::to_string(i + 1)));
             auto record = default_record();
             record.WriteProperty("Text1", pages[i]);
-            // A created program with a song builds its player at start; this address is
-            // not served, so the song fails at once and plays nothing while idle CPU is measured.
-            record.WriteProperty("url", sites[i]->url("/song.mp3"));
+            record.WriteProperty("url", song ? sites[i]->url("/song.mp3") : std::string());
             record.WriteProperty("custom26", std::string("True"));
             make_created_program(programs.back(), record, file);
             if (std::filesystem::file_size(programs.back()) <= std::filesystem::file_size(file)) {
@@ -375,9 +377,10 @@ int main(int argc, char** argv) {
     }
 
     ensure_display();
-    std::fprintf(report, "%d open at once; page %s%s (+ %zu sub-resources), song /song.mp3 (not served); %d rounds, "
+    std::fprintf(report, "%d open at once; page %s%s (+ %zu sub-resources), %s; %d rounds, "
                 "round-robin; memory %lld s after the last resource, idle CPU over the next %lld s\n",
-                open_at_once, pages.front().c_str(), open_at_once > 1 ? " and the same on further sites" : "", kResources.size(), rounds,
+                open_at_once, pages.front().c_str(), open_at_once > 1 ? " and the same on further sites" : "", kResources.size(),
+                song ? "song /song.mp3 (not served)" : "no song", rounds,
                 static_cast<long long>(kSettle.count()), static_cast<long long>(kIdle.count()));
     std::fprintf(report, "memory: VmRSS (/proc/<pid>/status) and Pss (/proc/<pid>/smaps_rollup), summed over the process "
                 "and its descendants\n\n");
