@@ -92,7 +92,9 @@ TEST_F(PageKeys, StayThePagesWhenItTakesThemAndDoNothingOutsideThePage) {
 TEST_F(PageKeys, FindBarCountsGoesBothWaysAndCloses) {
     ASSERT_TRUE(press_keys("ctrl+f") && type_text("needle"));
     auto bar = [&] { return window.WebBrowser1.find_bar(); };  // made by the first Ctrl+F
-    ASSERT_TRUE(pump_until([&] { return bar() && bar()->matches() == "3 matches"; }));
+    // Keys typed before the bar opened reach it once the page has declined them, after
+    // "ne" already counts three: Enter waits for the whole word.
+    ASSERT_TRUE(pump_until([&] { return bar() && bar()->text() == "needle" && bar()->matches() == "3 matches"; }));
     ASSERT_TRUE(reported("selected/one", 1));
     for (auto [keys, selected] : {std::pair{"Return", "two"}, {"F3", "three"}, {"shift+Return", "two"}, {"shift+F3", "one"}})
         expect_reported(keys, std::string("selected/") + selected);

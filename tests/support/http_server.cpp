@@ -115,20 +115,21 @@ std::string header(const std::string& request, const std::string& name) {
 
 }  // namespace
 
-HttpServer::HttpServer(Security security, int port) {
+HttpServer::HttpServer(Security security, int port, std::string host) : host_(std::move(host)) {
     if (security == Security::SelfSignedTls) tls_ = std::make_unique<Tls>();
-    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (inet_pton(AF_INET, host_.c_str(), &address.sin_addr) != 1 || (ntohl(address.sin_addr.s_addr) >> 24) != 127)
+        throw std::runtime_error(host_ + " is not a loopback address");
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     socklen_t length = sizeof address;
     const int reuse = 1;
     if (listener_ >= 0 && port != 0) setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     if (listener_ < 0 || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, 64) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
         pipe2(wake_, O_CLOEXEC) != 0)
-        throw std::runtime_error("cannot listen on 127.0.0.1");
+        throw std::runtime_error("cannot listen on " + host_);
     port_ = ntohs(address.sin_port);
     acceptor_ = std::thread([this] { accept_loop(); });
 }
@@ -156,7 +157,7 @@ HttpServer::~HttpServer() {
 }
 
 std::string HttpServer::url(const std::string& path) const {
-    return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + path;
+    return (tls_ ? "https://" : "http://") + host_ + ":" + std::to_string(port_) + path;
 }
 
 void HttpServer::serve(const std::string& path, const std::string& body, const std::string& type,

@@ -27,8 +27,10 @@ public:
 
     enum class Security { Plain, SelfSignedTls };
 
-    // On a free port, or on the given one (fails the constructor when it is taken).
-    explicit HttpServer(Security security = Security::Plain, int port = 0);
+    // On a free port, or on the given one (fails the constructor when it is taken), of
+    // 127.0.0.1 or another loopback address ("127.0.0.2": a site of its own). The
+    // certificate names 127.0.0.1.
+    explicit HttpServer(Security security = Security::Plain, int port = 0, std::string host = "127.0.0.1");
     ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
@@ -60,6 +62,7 @@ private:
 
     std::unique_ptr<Tls> tls_;
     int listener_ = -1;
+    std::string host_;
     int port_ = 0;
     int wake_[2] = {-1, -1};
     mutable std::mutex mutex_;

@@ -19,6 +19,23 @@ struct DisplayClose {
 };
 using DisplayPtr = std::unique_ptr<Display, DisplayClose>;
 
+// While it lives, an X request that fails (a window of another program closed while it
+// was looked at) fails only that request, instead of ending this program by Xlib's default.
+class IgnoreXErrors {
+public:
+    explicit IgnoreXErrors(Display* d) : display_(d), previous_(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; })) {}
+    ~IgnoreXErrors() {
+        XSync(display_, False);
+        XSetErrorHandler(previous_);
+    }
+    IgnoreXErrors(const IgnoreXErrors&) = delete;
+    IgnoreXErrors& operator=(const IgnoreXErrors&) = delete;
+
+private:
+    Display* display_;
+    XErrorHandler previous_;
+};
+
 std::optional<long> cardinal_property(Display* d, Window w, const char* name) {
     Atom atom = XInternAtom(d, name, True), type;
     int format;
@@ -56,6 +73,7 @@ std::optional<XWindowInfo> find_shown_window(Wanted wanted, std::chrono::millise
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return std::nullopt;
     Display* d = display.get();
+    IgnoreXErrors ignore(d);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     do {
         Window root, parent, *children = nullptr;
@@ -91,6 +109,7 @@ std::vector<XWindowInfo> windows_of(pid_t pid) {
     DisplayPtr display(XOpenDisplay(nullptr));
     if (!display) return shown;
     Display* d = display.get();
+    IgnoreXErrors ignore(d);
     Window root, parent, *children = nullptr;
     unsigned int count = 0;
     if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
