@@ -14,100 +14,6 @@
 namespace kelvane::test {
 namespace {
 
-using namespace std::chrono_literals;
-
-constexpr auto kDeadline = 30s;
-
-class WebSession : public testing::Test {
-protected:
-    void SetUp() override {
-        record = default_record();
-        record.WriteProperty("Caption", std::string("Everyday Browser"));
-        record.WriteProperty("Text1", server.url("/home.html"));
-    }
-
-    // A home folder of its own, with the XDG folders inside it.
-    std::map<std::string, std::string> environment() const {
-        return {{"HOME", home.path().string()},
-                {"XDG_DATA_HOME", (home / ".local/share").string()},
-                {"XDG_CACHE_HOME", (home / ".cache").string()},
-                {"XDG_CONFIG_HOME", (home / ".config").string()}};
-    }
-
-    std::filesystem::path make(const std::string& name) {
-        const auto program = folder / name;
-        make_created_program(program, record);
-        return program;
-    }
-
-    // The requests for a path that carried the given text among their headers.
-    int requests_with(const std::string& path, const std::string& header) const {
-        int n = 0;
-        for (const auto& r : server.requests())
-            if (r.path == path && r.headers.find(header) != std::string::npos) ++n;
-        return n;
-    }
-
-    HttpServer server;
-    TempDir folder, home;
-    SettingsRecord record;
-};
-
-// Where the sandbox can run, these pages are rendered in it: the web process has a PID
-// namespace of its own.
-void expect_sandboxed(pid_t program) {
-    if (!web_sandbox_can_run()) return;
-    auto web = web_process_of(program);
-    ASSERT_TRUE(web);
-    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(program).size() + 1);
-}
-
-// Clicks into the web view, which starts at (8, 40) pixels in the default layout.
-bool click_page(unsigned long window) { return click(window, 100, 100); }
-
-void close_and_wait(Process& program, unsigned long window) {
-    ASSERT_TRUE(close_window(window));
-    ASSERT_TRUE(program.wait(kDeadline)) << "the program did not end when its window closed";
-}
-
-TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
-    // The page tells what it found in local storage, then leaves something there.
-    server.serve("/home.html",
-                 "<html><body><script>const found = localStorage.getItem('k') || 'nothing';"
-                 "localStorage.setItem('k', 'kept'); fetch('/stored/' + found)</script></body></html>",
-                 "text/html", "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
-    const auto alpha = make("alpha");
-    const std::string alpha_bytes = read_all(alpha);
-    {
-        Process first(alpha, {}, environment());
-        auto window = find_window(first.pid());
-        ASSERT_TRUE(window);
-        ASSERT_TRUE(server.wait_for("/stored/nothing", 1));
-        EXPECT_EQ(requests_with("/home.html", "login=alice"), 0);
-        expect_sandboxed(first.pid());
-        close_and_wait(first, window->id);
-    }
-    {
-        Process again(alpha, {}, environment());
-        auto window = find_window(again.pid());
-        ASSERT_TRUE(window);
-        ASSERT_TRUE(server.wait_for("/home.html", 2));
-        EXPECT_EQ(requests_with("/home.html", "Cookie: login=alice"), 1) << "the login was lost at the restart";
-        EXPECT_TRUE(server.wait_for("/stored/kept", 1)) << "local storage was lost at the restart";
-        close_and_wait(again, window->id);
-    }
-    {
-        Process other(make("beta"), {}, environment());
-        ASSERT_TRUE(find_window(other.pid()));
-        ASSERT_TRUE(server.wait_for("/stored/nothing", 2));
-        EXPECT_EQ(requests_with("/home.html", "login=alice"), 1) << "another program saw alpha's session";
-    }
-    EXPECT_EQ(read_all(alpha), alpha_bytes) << "a created program never writes its own file";
-    EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/alpha"));
-    EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/beta"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "only the two programs";
-}
-
 // Each page reports being shown, also when it comes back from the page cache.
 std::string page(const std::string& name, const std::string& body) {
     return "<html><head><title>" + name + "</title></head><body style='margin:0'>"
@@ -119,34 +25,101 @@ std::string filling(const std::string& tag, const std::string& attributes) {
     return "<" + tag + " " + attributes + " style='display:block;width:100vw;height:100vh'>x</" + tag + ">";
 }
 
+// Where the sandbox can run, pages are rendered in it: the web process has a PID
+// namespace of its own.
+void expect_sandboxed(pid_t program) {
+    if (!web_sandbox_can_run()) return;
+    auto web = web_process_of(program);
+    ASSERT_TRUE(web);
+    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(program).size() + 1);
+}
+
+class WebSession : public testing::Test {
+protected:
+    void SetUp() override {
+        record = default_record();
+        record.WriteProperty("Caption", std::string("Everyday Browser"));
+        record.WriteProperty("Text1", server.url("/home.html"));
+    }
+
+    // Starts the program made under `name` with a home folder of its own, and finds its
+    // window once its home page was shown.
+    std::unique_ptr<Process> start(const std::string& name, std::map<std::string, std::string> environment = {},
+                                   const char* shown = "/shown/home") {
+        const int shown_before = server.count(shown);
+        make_created_program(folder / name, record);
+        environment.insert({{"HOME", home.path().string()},
+                            {"XDG_DATA_HOME", (home / ".local/share").string()},
+                            {"XDG_CACHE_HOME", (home / ".cache").string()},
+                            {"XDG_CONFIG_HOME", (home / ".config").string()}});
+        auto program = std::make_unique<Process>(folder / name, std::vector<std::string>{}, environment);
+        if (auto found = find_window(program->pid())) window = found->id;
+        EXPECT_NE(window, 0u);
+        EXPECT_TRUE(server.wait_for(shown, shown_before + 1));
+        return program;
+    }
+    // The requests for a path that carried the given text among their headers.
+    int requests_with(const std::string& path, const std::string& header) const {
+        int n = 0;
+        for (const auto& r : server.requests()) n += r.path == path && r.headers.find(header) != std::string::npos;
+        return n;
+    }
+    // Clicks into the web view, which starts at (8, 40) pixels in the default layout.
+    bool click_page() { return click(window, 100, 100); }
+    void close_and_wait(Process& program) {
+        ASSERT_TRUE(close_window(window));
+        ASSERT_TRUE(program.wait(kPatience)) << "the program did not end when its window closed";
+    }
+
+    HttpServer server;
+    TempDir folder, home;
+    SettingsRecord record;
+    unsigned long window = 0;
+};
+
+TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
+    // The page tells what it found in local storage, then leaves something there.
+    server.serve("/home.html",
+                 "<html><body><script>const found = localStorage.getItem('k') || 'nothing';"
+                 "localStorage.setItem('k', 'kept'); fetch('/stored/' + found)</script></body></html>",
+                 "text/html", "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
+    auto first = start("alpha", {}, "/stored/nothing");
+    EXPECT_EQ(requests_with("/home.html", "login=alice"), 0);
+    expect_sandboxed(first->pid());
+    const std::string alpha_bytes = read_all(folder / "alpha");
+    close_and_wait(*first);
+
+    auto again = start("alpha", {}, "/stored/kept");
+    EXPECT_EQ(requests_with("/home.html", "Cookie: login=alice"), 1) << "the login was lost at the restart";
+    close_and_wait(*again);
+    EXPECT_EQ(read_all(folder / "alpha"), alpha_bytes) << "a created program never writes its own file";
+
+    auto other = start("beta", {}, "/stored/nothing");
+    EXPECT_EQ(requests_with("/home.html", "login=alice"), 1) << "another program saw alpha's session";
+    EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/alpha"));
+    EXPECT_TRUE(std::filesystem::exists(home / ".local/share/kelvane/beta"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "only the two programs";
+}
+
 TEST_F(WebSession, NewWindowsWithoutFeaturesOpenInTheSameViewAndBackReturns) {
-    struct Case {
-        const char* name;
-        std::string control;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, std::string> cases[] = {
         {"link", filling("a", "href='/second.html' target='_blank'")},
         {"script", filling("button", "onclick=\"window.open('/second.html')\"")},
         {"named", filling("button", "onclick=\"window.open('/second.html', 'elsewhere')\"")},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, control] : cases) {
+        SCOPED_TRACE(name);
         server.clear();
-        server.serve("/home.html", page("home", c.control));
+        server.serve("/home.html", page("home", control));
         server.serve("/second.html", page("second", "second"));
-        Process program(make("browser"), {}, environment());
-        auto window = find_window(program.pid());
-        ASSERT_TRUE(window);
-        ASSERT_TRUE(server.wait_for("/shown/home", 1));
-
-        ASSERT_TRUE(click_page(window->id));
+        auto program = start("browser");
+        ASSERT_TRUE(click_page());
         ASSERT_TRUE(server.wait_for("/shown/second", 1));
-        EXPECT_EQ(windows_of(program.pid()).size(), 1u);
-
-        ASSERT_TRUE(click(window->id, (5520 + 1695 / 2) / 15, (120 + 375 / 2) / 15));  // back
+        EXPECT_EQ(windows_of(program->pid()).size(), 1u);
+        ASSERT_TRUE(click(window, (5520 + 1695 / 2) / 15, (120 + 375 / 2) / 15));  // back
         ASSERT_TRUE(server.wait_for("/shown/home", 2));
         EXPECT_EQ(server.count("/second.html"), 1);
-        EXPECT_EQ(windows_of(program.pid()).size(), 1u);
+        EXPECT_EQ(windows_of(program->pid()).size(), 1u);
     }
 }
 
@@ -157,57 +130,27 @@ TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesW
                                                     "'width=400,height=300')\"")));
     server.serve("/signin.html", page("signin", "<script>window.opener.postMessage('signed-in', '*')</script>" +
                                                     filling("button", "onclick='window.close()'")));
-    Process program(make("browser"), {}, environment());
-    auto window = find_window(program.pid());
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(server.wait_for("/shown/home", 1));
-    expect_sandboxed(program.pid());
-
+    auto program = start("browser");
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(click_page(window->id));
+        ASSERT_TRUE(click_page());
         std::optional<XWindowInfo> popup;
         ASSERT_TRUE(wait_until([&] {
-            for (const auto& w : windows_of(program.pid()))
-                if (w.id != window->id) popup = w;
+            for (const auto& w : windows_of(program->pid()))
+                if (w.id != window) popup = w;
             return popup && popup->title == "signin";
         }));
         EXPECT_EQ(popup->width, 400);
         EXPECT_EQ(popup->height, 300);
         ASSERT_TRUE(server.wait_for("/opener-heard/signed-in", round)) << "the popup could not reach its opener";
         EXPECT_EQ(server.count("/shown/home"), 1) << "the opener's page stays";
-
         if (round == 1) {
             ASSERT_TRUE(click(popup->id, 100, 100));  // the page closes itself
-            ASSERT_TRUE(wait_until([&] { return windows_of(program.pid()).size() == 1; }));
-            EXPECT_TRUE(program.running());
+            ASSERT_TRUE(wait_until([&] { return windows_of(program->pid()).size() == 1; }));
+            EXPECT_TRUE(program->running());
         }
     }
-    // Closing the main window ends the program, the popup with it.
-    close_and_wait(program, window->id);
-}
-
-TEST_F(WebSession, DownloadsGoToTheDownloadFolderAndNeverOverwrite) {
-    const std::string zip(200000, 'z');
-    server.serve("/report", zip, "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
-    server.serve("/home.html", page("home", filling("a", "href='/report'")));
-    const auto downloads = home / "Downloads";  // no download folder configured, none there yet
-    Process program(make("browser"), {}, environment());
-    auto window = find_window(program.pid());
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(server.wait_for("/shown/home", 1));
-
-    auto complete = [&](const std::string& name) {
-        return wait_until([&] { return read_all(downloads / name) == zip; });
-    };
-    expect_sandboxed(program.pid());
-    ASSERT_TRUE(click_page(window->id));
-    ASSERT_TRUE(complete("report.zip"));
-    ASSERT_TRUE(click_page(window->id));
-    ASSERT_TRUE(complete("report (1).zip"));
-    EXPECT_TRUE(program.running());
-    EXPECT_FALSE(std::filesystem::exists(home / "report.zip")) << "nothing dropped into the home folder";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(downloads), {}), 2);
+    close_and_wait(*program);  // the main window ends the program, the popup with it
 }
 
 TEST_F(WebSession, WithTheStatusBarHiddenTheDesktopSaysWhereADownloadWent) {
@@ -216,16 +159,12 @@ TEST_F(WebSession, WithTheStatusBarHiddenTheDesktopSaysWhereADownloadWent) {
     server.serve("/report", "zip", "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
     server.serve("/home.html", page("home", filling("a", "href='/report'")));
     record.WriteProperty("custom26", std::string("False"));  // no status bar
-    auto environment = this->environment();
-    environment["DBUS_SESSION_BUS_ADDRESS"] = notifications.address();
-    Process program(make("browser"), {}, environment);
-    auto window = find_window(program.pid());
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(server.wait_for("/shown/home", 1));
-
-    ASSERT_TRUE(click_page(window->id));
-    ASSERT_TRUE(pump_until([&] { return !notifications.summaries().empty(); }, kDeadline));
+    auto program = start("browser", {{"DBUS_SESSION_BUS_ADDRESS", notifications.address()}});
+    expect_sandboxed(program->pid());
+    ASSERT_TRUE(click_page());
+    ASSERT_TRUE(pump_until([&] { return !notifications.summaries().empty(); }));
     EXPECT_EQ(notifications.summaries().front(), "Downloaded report.zip to " + (home / "Downloads").string());
+    EXPECT_EQ(read_all(home / "Downloads/report.zip"), "zip");
 }
 
 }  // namespace

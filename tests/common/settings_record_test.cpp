@@ -26,14 +26,10 @@ struct RecordBytes {
     Bytes bytes;
 };
 
-Picture binary_picture() {
-    Picture p;
-    for (int i = 0; i < 300; ++i) p.bytes.push_back(static_cast<std::uint8_t>(i * 7));
-    return p;
-}
-
 // One value of every kind and their edges, under ordinary and unusual keys.
 SettingsRecord varied_record() {
+    Picture binary;
+    for (int i = 0; i < 300; ++i) binary.bytes.push_back(static_cast<std::uint8_t>(i * 7));
     SettingsRecord r;
     r.WriteProperty("Caption", "Mein Browser – Grüße 🎵"s);
     r.WriteProperty("Text", ""s);
@@ -42,53 +38,38 @@ SettingsRecord varied_record() {
     r.WriteProperty("value", std::int16_t{-32768});
     r.WriteProperty("max", std::int16_t{32767});
     r.WriteProperty("picture", Picture{});
-    r.WriteProperty("picture1", binary_picture());
+    r.WriteProperty("picture1", binary);
     r.WriteProperty("schlüssel", "x"s);
     r.WriteProperty(std::string(255, 'k'), std::int16_t{-1});
     return r;
 }
 
-TEST(SettingsRecordProperties, WriteReplacesAnExistingKeyInPlace) {
+TEST(SettingsRecord, WriteReplacesAKeyInPlaceAndMissingKeysReadEmpty) {
     SettingsRecord r;
     r.WriteProperty("a", "1"s);
-    r.WriteProperty("b", "2"s);
+    r.WriteProperty("Text1", "2"s);
     r.WriteProperty("c", std::int16_t{3});
-    r.WriteProperty("b", Picture{{1, 2}});
-
+    r.WriteProperty("Text1", Picture{{1, 2}});
     SettingsRecord expected;
     expected.WriteProperty("a", "1"s);
-    expected.WriteProperty("b", Picture{{1, 2}});
+    expected.WriteProperty("Text1", Picture{{1, 2}});
     expected.WriteProperty("c", std::int16_t{3});
-    EXPECT_EQ(r.size(), 3u);
-    EXPECT_EQ(r.ReadProperty("b"), Value(Picture{{1, 2}}));
     EXPECT_EQ(r.Contents(), expected.Contents());  // same place, same order
+    EXPECT_EQ(r.ReadProperty("Text1"), Value(Picture{{1, 2}}));
+    for (const char* key : {"Text", "Text11", "Text1 ", "text1", ""}) EXPECT_EQ(r.ReadProperty(key), Value{}) << key;
 }
 
-TEST(SettingsRecordProperties, MissingKeyReadsEmpty) {
-    EXPECT_EQ(SettingsRecord().ReadProperty("Caption"), Value{});
-    SettingsRecord r;
-    r.WriteProperty("Text1", "home"s);
-    for (const char* key : {"Text", "Text11", "Text1 ", ""}) EXPECT_EQ(r.ReadProperty(key), Value{}) << key;
-    EXPECT_EQ(r.ReadProperty("Text1"), Value("home"s));
+TEST(SettingsRecord, ContentsRoundTripEveryKindOfValueAndReplaceTheWholeRecord) {
+    for (const SettingsRecord& written : {varied_record(), SettingsRecord()}) {
+        SettingsRecord restored;
+        restored.WriteProperty("stale", "from before"s);
+        ASSERT_TRUE(restored.SetContents(written.Contents()));
+        EXPECT_EQ(restored, written);
+        EXPECT_EQ(restored.Contents(), written.Contents());
+    }
 }
 
-TEST(SettingsRecordContents, RoundTripsEveryKindOfValue) {
-    const SettingsRecord written = varied_record();
-    SettingsRecord restored;
-    restored.WriteProperty("stale", "from before"s);
-    ASSERT_TRUE(restored.SetContents(written.Contents()));
-    EXPECT_EQ(restored, written);
-    EXPECT_EQ(restored.ReadProperty("stale"), Value{});
-    EXPECT_EQ(restored.Contents(), written.Contents());
-}
-
-TEST(SettingsRecordContents, EmptyRecordRoundTrips) {
-    SettingsRecord r = varied_record();
-    ASSERT_TRUE(r.SetContents(SettingsRecord().Contents()));
-    EXPECT_TRUE(r.empty());
-}
-
-TEST(SettingsRecordContents, MalformedBytesLeaveTheRecordEmpty) {
+TEST(SettingsRecord, MalformedBytesLeaveTheRecordEmpty) {
     const struct {
         const char* name;
         Bytes bytes;
@@ -98,7 +79,6 @@ TEST(SettingsRecordContents, MalformedBytesLeaveTheRecordEmpty) {
         {"duplicate key", RecordBytes(2).text("a", "x").text("a", "y").bytes},
         {"zero-length key", RecordBytes(1).u8(0).u8(0).bytes},
         {"unknown kind 4", RecordBytes(1).key("a").u8(4).bytes},
-        {"unknown kind 0xFF", RecordBytes(1).key("a").u8(0xFF).bytes},
         {"key running past the end", RecordBytes(1).u8(5).raw("ab").bytes},
         {"text running past the end", RecordBytes(1).key("a").u8(1).u32(10).raw("abc").bytes},
         {"picture length 0xFFFFFFFF", RecordBytes(1).key("p").u8(3).u32(0xFFFFFFFF).raw("abc").bytes},
@@ -119,8 +99,6 @@ TEST(SettingsRecordContents, MalformedBytesLeaveTheRecordEmpty) {
         SettingsRecord r = varied_record();
         EXPECT_FALSE(r.SetContents(c.bytes));
         EXPECT_TRUE(r.empty());
-        EXPECT_EQ(r.ReadProperty("Caption"), Value{});
-        EXPECT_EQ(r.ReadProperty("a"), Value{});
     }
 }
 

@@ -1,14 +1,10 @@
 // The start menu and its options page.
 #include "maker/dialogs/start_menu.h"
 
-#include "maker/dialogs/position_dialog.h"
-#include "maker/dialogs/window_dialog.h"
-#include "maker/mainwindow/main_window.h"
 #include "tests/maker/maker_fixture.h"
 #include <gdkmm/seat.h>
 
 #include "platform/twips.h"
-#include "tests/support/pump.h"
 #include "tests/support/x_window.h"
 
 #include <gdk/gdkx.h>  // after gtkmm, which its macros would break
@@ -32,27 +28,25 @@ struct OptionCase {
 
 class Options : public StartMenuTest, public testing::WithParamInterface<OptionCase> {};
 
+// Checking or unchecking, an option applies to the main window, which it loads but does
+// not show, hides the position dialog and says so.
 TEST_P(Options, ApplyToTheHiddenMainWindowAndConfirm) {
     const OptionCase& option = GetParam();
-    (menu().*option.box).clicked();
-    ASSERT_TRUE(forms.loaded(FormId::Form1)) << "the option loads the main window";
-    MainWindow& main = forms.Form1();
-    EXPECT_FALSE(main.get_visible());
-    EXPECT_TRUE(forms.Form3().get_visible());
-    EXPECT_FALSE(forms.Form2().get_visible());
-    EXPECT_EQ(main.Timer3.Interval(), option.interval);
-    EXPECT_EQ(main.border_style(), option.border);
-    EXPECT_EQ(main.Timer4.Enabled(), option.clock);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Settings have been changed successfully.");
-    EXPECT_EQ(messages[0].title, "Kelvane");
-    EXPECT_EQ(messages[0].style, vbOKOnly);
-
-    // Unchecking applies the option all the same.
-    (menu().*option.box).clicked();
-    EXPECT_EQ(main.Timer4.Enabled(), option.clock);
-    EXPECT_EQ(main.Timer3.Interval(), option.interval);
-    EXPECT_EQ(messages.size(), 2u);
+    for (int click = 1; click <= 2; ++click) {
+        (menu().*option.box).clicked();
+        ASSERT_TRUE(forms.loaded(FormId::Form1));
+        MainWindow& main = forms.Form1();
+        EXPECT_FALSE(main.get_visible());
+        EXPECT_TRUE(forms.Form3().get_visible());
+        EXPECT_FALSE(forms.Form2().get_visible());
+        EXPECT_EQ(main.Timer3.Interval(), option.interval);
+        EXPECT_EQ(main.border_style(), option.border);
+        EXPECT_EQ(main.Timer4.Enabled(), option.clock);
+        ASSERT_EQ(messages.size(), static_cast<std::size_t>(click));
+        EXPECT_EQ(messages.back().text, "Settings have been changed successfully.");
+        EXPECT_EQ(messages.back().title, "Kelvane");
+        EXPECT_EQ(messages.back().style, vbOKOnly);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,16 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionCase{"Clock", &StartMenu::Check4, 100, 1, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(StartMenuTest, OptionsPageComesAndGoes) {
-    EXPECT_FALSE(menu().Frame1.get_visible());
-    menu().Label2_Click();
-    EXPECT_TRUE(menu().Frame1.get_visible());
-    menu().Check6.clicked();
-    EXPECT_FALSE(menu().Frame1.get_visible());
-    EXPECT_TRUE(messages.empty());
-    EXPECT_FALSE(forms.loaded(FormId::Form1));
-}
-
 TEST_F(StartMenuTest, CreatingShowsMainWindowAndPositionsAndEndsTheMenu) {
     menu().Check2.clicked();  // hides the position dialog
     menu().Label1_Click();
@@ -82,6 +66,12 @@ TEST_F(StartMenuTest, CreatingShowsMainWindowAndPositionsAndEndsTheMenu) {
     EXPECT_FALSE(forms.loaded(FormId::frmSplash));
     EXPECT_EQ(forms.Form1().Timer3.Interval(), 130u) << "the option stays";
     EXPECT_EQ(all_unloaded, 0);
+}
+
+TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
+    menu().close();
+    drain();
+    EXPECT_EQ(all_unloaded, 1);
 }
 
 // The pointer shape the user sees with the pointer at a point of the menu (in twips): that
@@ -102,22 +92,22 @@ Glib::RefPtr<Gdk::Cursor> cursor_at(Gtk::Window& window, float left, float top) 
     return {};
 }
 
+// The hand shows over the two picture buttons only while the options page does not
+// cover them.
 TEST_F(StartMenuTest, TheHandShowsOnlyOverTheTwoPictureButtons) {
-    ASSERT_TRUE(show_and_wait_drawn(menu()));
     const std::pair<float, float> hand[] = {{1500, 1000}, {3000, 1300}, {4600, 2800}};
     const std::pair<float, float> arrow[] = {{1300, 1300}, {3000, 1800}, {3000, 3000}, {200, 200}};
-    for (auto [x, y] : hand) EXPECT_TRUE(cursor_at(menu(), x, y)) << x << "," << y;
-    for (auto [x, y] : arrow) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
-
-    menu().Label2_Click();  // the options page covers the picture buttons
-    ASSERT_TRUE(show_and_wait_drawn(menu()));
-    for (auto [x, y] : hand) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
-}
-
-TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
-    menu().close();
-    drain();
-    EXPECT_EQ(all_unloaded, 1);
+    for (bool options : {false, true, false}) {
+        SCOPED_TRACE(options ? "options page" : "picture buttons");
+        EXPECT_EQ(menu().Frame1.get_visible(), options);
+        ASSERT_TRUE(show_and_wait_drawn(menu()));
+        for (auto [x, y] : hand) EXPECT_EQ(bool(cursor_at(menu(), x, y)), !options) << x << "," << y;
+        for (auto [x, y] : arrow) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
+        if (!options) menu().Label2_Click();
+        else menu().Check6.clicked();  // "Return to main Menu"
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FALSE(forms.loaded(FormId::Form1));
 }
 
 }  // namespace
