@@ -1,5 +1,4 @@
-// The hosted controls for real: WebKit against a server on 127.0.0.1 driven by the
-// window's buttons, the status bar, and GStreamer on a local audio file.
+// The status bar, and the media player for real: GStreamer on a local audio file.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -7,63 +6,11 @@
 
 #include "browserwindow/browser_window.h"
 #include "tests/support/created_program.h"
-#include "tests/support/http_server.h"
 #include "tests/support/media_files.h"
 #include "tests/support/pump.h"
 
 namespace kelvane::test {
 namespace {
-
-TEST(WebViewAddress, WithoutSchemeOpensAsWebAddress) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"example.com", "http://example.com"},         {"  localhost:8080/x ", "http://localhost:8080/x"},
-        {"127.0.0.1:80", "http://127.0.0.1:80"},       {"https://example.com/", "https://example.com/"},
-        {"about:blank", "about:blank"},                {"/tmp/page.html", "file:///tmp/page.html"},
-        {"   ", ""}};
-    for (auto [typed, uri] : cases) EXPECT_EQ(WebView::address_to_uri(typed), uri) << typed;
-}
-
-class Browsing : public testing::Test {
-protected:
-    Browsing() {
-        server.serve("/one.html", "<html><head><title>One</title></head><body>one</body></html>");
-        server.serve("/two.html", "<html><body>two</body></html>");
-        window.show();
-    }
-    void wait_shown(const std::string& path) {
-        ASSERT_TRUE(pump_until([&] { return window.WebBrowser1.uri() == server.url(path) && !window.WebBrowser1.loading(); }));
-    }
-
-    HttpServer server;
-    BrowserWindow window;
-};
-
-TEST_F(Browsing, BrowseBackAndRefreshReachTheServer) {
-    window.Command2_Click();  // no earlier page
-    window.Command3_Click();  // nothing loaded yet
-    window.Text1.set_text("");
-    window.Command1_Click();
-    drain();
-    EXPECT_EQ(window.WebBrowser1.uri(), "") << "nothing happens without history or address";
-
-    window.Text1.set_text(server.url("/one.html"));
-    window.Command1_Click();
-    wait_shown("/one.html");
-    EXPECT_EQ(server.count("/one.html"), 1);
-    EXPECT_EQ(window.StatusBar1.panel_text(1), "Done");
-    EXPECT_EQ(window.StatusBar1.panel_text(2), "") << "a plain HTTP page is not secure";
-
-    // A host name without a scheme; it is looked up ahead of the load as well.
-    window.WebBrowser1.Navigate("localhost:" + std::to_string(server.port()) + "/two.html");
-    ASSERT_TRUE(pump_until([&] { return server.count("/two.html") == 1 && !window.WebBrowser1.loading(); }));
-    EXPECT_EQ(window.Text1.get_text(), server.url("/one.html")) << "navigation never writes the address box";
-
-    window.Command2_Click();
-    wait_shown("/one.html");
-    const int before = server.count("/one.html");  // back may take the page from the cache
-    window.Command3_Click();
-    EXPECT_TRUE(pump_until([&] { return server.count("/one.html") == before + 1; }));
-}
 
 TEST(StatusBar, TrimsOnlyBlanksAndSaysWhenThePageIsSecure) {
     BrowserWindow window;

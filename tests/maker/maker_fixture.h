@@ -38,7 +38,9 @@ protected:
     MakerFixture() : forms(folder.path()) {
         std::filesystem::copy_file(template_path(), folder / "browser.dat");
         set_application_title("Kelvane");
-        set_message_handler([this](const Message& m) { messages.push_back(m); });
+        set_message_handler([this](const Message& m) {
+            messages.push_back(m.title + " | " + std::to_string(m.style) + " | " + m.text);
+        });
         set_dialog_answers({[this] { return next(files); }, [this] { return next(colours); }});
         forms.signal_unloaded().connect([this](FormId id) { unloaded.push_back(id); });
         forms.signal_all_unloaded().connect([this] { ++all_unloaded; });
@@ -66,7 +68,7 @@ protected:
 
     TempDir folder;
     Forms forms;
-    std::vector<Message> messages;
+    std::vector<std::string> messages;  // each as "title | style | text"
     std::vector<FormId> unloaded;
     int all_unloaded = 0;
     std::deque<std::optional<std::string>> files;      // answers to the file dialogs, in order

@@ -23,9 +23,7 @@ protected:
 TEST_F(Preview, RefusesWithoutAColour) {
     main().Text5.set_text("Programs Color");
     window_dialog().Command2.clicked();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Please select a program color");
-    EXPECT_EQ(messages[0].title, "Kelvane");
+    EXPECT_EQ(messages, std::vector<std::string>{"Kelvane | 0 | Please select a program color"});
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
 
     main().Text5.set_text("Ｐｒｏｇｒａｍｓ Ｃｏｌｏｒ");  // look-alike letters are another text

@@ -1,6 +1,6 @@
-// Pictures of the maker's windows and of a created program as they stand on the screen,
-// saved for people to look at (build/screenshots; the README shows copies from docs/),
-// and checked to be more than an empty frame.
+// The maker's windows and a created program as they stand on the screen: every caption
+// and label reads whole on every page, and pictures of them are saved for people to look
+// at (build/screenshots; the README shows copies from docs/).
 #include <gdkmm/pixbuf.h>
 
 #include <set>
@@ -16,7 +16,7 @@
 namespace kelvane::test {
 namespace {
 
-// Saves the picture and tells how many colours it has.
+// Saves the picture and tells how many colours it has: more than an empty frame.
 std::size_t save(const Glib::RefPtr<Gdk::Pixbuf>& picture, const std::string& name) {
     std::filesystem::create_directories(KELVANE_SCREENSHOTS);
     picture->save(std::string(KELVANE_SCREENSHOTS) + "/" + name + ".png", "png");
@@ -50,11 +50,44 @@ std::size_t snapshot(const std::vector<Gtk::Window*>& windows, const std::string
     return save(picture, name);
 }
 
+// Nothing cut short, nothing beyond the place it has.
+void expect_readable(Gtk::Widget& widget) {
+    if (auto* label = dynamic_cast<Gtk::Label*>(&widget); label && label->get_mapped()) {
+        int width = 0, height = 0;
+        label->get_layout()->get_pixel_size(width, height);
+        EXPECT_FALSE(label->get_layout()->is_ellipsized()) << label->get_text();
+        EXPECT_LE(width, label->get_allocated_width()) << label->get_text();
+        EXPECT_LE(height, label->get_allocated_height()) << label->get_text();
+    }
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget))
+        for (Gtk::Widget* child : container->get_children()) expect_readable(*child);
+}
+
 class Screenshots : public MakerFixture {};
 
-TEST_F(Screenshots, StartMenuAndMaker) {
+TEST_F(Screenshots, EveryCaptionAndLabelOfTheMakerReadsWholeOnEveryPage) {
+    std::vector<Gtk::Window*> maker = {&main(), &positions(), &window_dialog()};
     EXPECT_GT(snapshot({&forms.frmSplash()}, "start_menu"), 50u);
-    EXPECT_GT(snapshot({&forms.Form1(), &forms.Form2(), &forms.Form3()}, "maker"), 50u);
+    EXPECT_GT(snapshot(maker, "maker"), 50u);
+    for (Gtk::Window* w : maker) expect_readable(*w);
+    expect_readable(forms.frmSplash());
+
+    // The other pages: the background preview, the position dialog's second page, the
+    // start menu's options.
+    main().Frame3.show();
+    EXPECT_EQ(positions().Command1.get_label(), "More Options");
+    positions().Command1.clicked();
+    EXPECT_TRUE(positions().Frame1.get_visible());
+    EXPECT_EQ(positions().Command1.get_label(), "back");
+    forms.frmSplash().Label2_Click();
+    maker.push_back(&forms.frmSplash());
+    for (Gtk::Window* w : maker) {
+        ASSERT_TRUE(show_and_wait_drawn(*w));
+        expect_readable(*w);
+    }
+    positions().Command1.clicked();
+    EXPECT_FALSE(positions().Frame1.get_visible());
+    EXPECT_EQ(positions().Command1.get_label(), "More Options");
 }
 
 TEST_F(Screenshots, CreatedProgram) {
@@ -63,17 +96,12 @@ TEST_F(Screenshots, CreatedProgram) {
                  "<html><body style='background:#eef3fb;font-family:sans-serif;margin:24px'>"
                  "<h1>Granny's Browser</h1><p>Made with Kelvane: the buttons, colour and size above "
                  "were chosen in the maker.</p></body></html>");
-    MainWindow& main = forms.Form1();
-    main.Text2.set_text("Granny's Browser");
-    main.Text3.set_text("Go");
-    main.Text6.set_text("Back");
-    main.Text7.set_text("Reload");
-    main.Text4.set_text(server.url("/home.html"));
-    main.Text5.set_text(std::to_string(0x00B07830));  // a steel blue, red in the low byte
-    main.txtExeFile.set_text("granny");
-    main.Command2.clicked();
-    ASSERT_EQ(messages.back().style, vbInformation) << messages.back().text;
-
+    const std::pair<Gtk::Entry*, std::string> fields[] = {
+        {&main().Text2, "Granny's Browser"}, {&main().Text3, "Go"}, {&main().Text6, "Back"}, {&main().Text7, "Reload"},
+        {&main().Text4, server.url("/home.html")}, {&main().Text5, std::to_string(0x00B07830)},  // a steel blue
+        {&main().txtExeFile, "granny"}};
+    for (const auto& [field, text] : fields) field->set_text(text);
+    main().Command2.clicked();
     Process program(folder / "granny");
     auto window = find_window(program.pid());
     ASSERT_TRUE(window);
