@@ -29,7 +29,8 @@ TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
     // Each page reports being shown, also when it comes back from the page cache.
     const std::string report = "<script>addEventListener('pageshow', () => fetch('/shown/";
     server.serve("/home.html", "<html><head><title>Page title</title></head><body style='margin:0'>" + report +
-                                   "home'))</script><a href='/second.html' style='display:block;height:100vh'>next</a></body></html>");
+                                   "home'))</script><a href='/second.html' style='display:block;height:100vh'>next</a>"
+                                   "</body></html>");
     // The second page also tries to open a mail address by itself, which is not let through.
     server.serve("/second.html", "<html><body style='margin:0'>" + report +
                                      "second').then(() => location.href = 'mailto:unasked@example.com'))</script>"
@@ -71,7 +72,8 @@ TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
     ASSERT_TRUE(click_at_twips(window->id, 3840, 120, 1695, 375));  // browse: the home page again
     ASSERT_TRUE(server.wait_for("/shown/home", 4));
     EXPECT_EQ(server.count("/second.html"), 1) << "the mail and phone links left the page as it was";
-    EXPECT_TRUE(wait_until([&] { return read_all(log).find("playbin0> completed state change to PLAYING") != std::string::npos; }));
+    EXPECT_TRUE(wait_until([&] { return read_all(log).find("playbin0> completed state change to PLAYING") != std::string::npos; }))
+        << "the song plays while the player is hidden";
     EXPECT_TRUE(browser.running());
 }
 

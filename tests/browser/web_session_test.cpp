@@ -3,6 +3,8 @@
 // rendered in the engine's sandbox. Each program gets a home folder of its own.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
 #include "tests/support/notifications.h"
@@ -159,6 +161,10 @@ TEST_F(WebSession, WithTheStatusBarHiddenTheDesktopSaysWhereADownloadWent) {
     server.serve("/report", "zip", "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
     server.serve("/home.html", page("home", filling("a", "href='/report'")));
     record.WriteProperty("custom26", std::string("False"));  // no status bar
+    // What the desktop's folder tool writes when there is no download folder: the home
+    // folder itself, which is no place for downloads.
+    std::filesystem::create_directories(home / ".config");
+    std::ofstream(home / ".config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/\"\n";
     auto program = start("browser", {{"DBUS_SESSION_BUS_ADDRESS", notifications.address()}});
     expect_sandboxed(program->pid());
     ASSERT_TRUE(click_page());

@@ -59,7 +59,9 @@ protected:
     bool shows(const std::string& title) { return pump_until([&] { return page_title(window.WebBrowser1.widget()) == title; }); }
     // What the page asked for, once the main loop has run what it waited on.
     bool asked_for(const std::string& path, int times = 1) { return pump_until([&] { return server.count(path) >= times; }); }
-    std::string page(const std::string& title) { return "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>"; }
+    static std::string page(const std::string& title) {
+        return "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>";
+    }
 
     HttpServer server;
     BrowserWindow window;
@@ -120,7 +122,8 @@ TEST_P(FailurePage, NamesTheAddressAndWhatWentWrong) {
 INSTANTIATE_TEST_SUITE_P(
     Loads, FailurePage,
     testing::Values(
-        FailedLoad{"Refused", [](HttpServer&) { return "http://127.0.0.1:" + std::to_string(unused_port()) + "/page.html?a=1&b=2"; },
+        FailedLoad{"Refused",
+                   [](HttpServer&) { return "http://127.0.0.1:" + std::to_string(unused_port()) + "/page.html?a=1&b=2"; },
                    "Connection refused", "refused"},
         FailedLoad{"NameNotFound", [](HttpServer&) { return std::string("http://kelvane-test.invalid/"); },
                    "Address not found", "kelvane-test.invalid"},

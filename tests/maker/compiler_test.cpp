@@ -73,7 +73,8 @@ TEST_F(Compiler, NamesAsLongAsTheFolderTakesAndNoOthers) {
         std::filesystem::remove(folder / name);
     }
     std::filesystem::create_directory(folder / "a folder");
-    for (const std::string& name : std::vector<std::string>{"", ".", "..", "sub/program", "/tmp/elsewhere", "a folder", std::string(256, 'n')})
+    for (const std::string& name :
+         std::vector<std::string>{"", ".", "..", "sub/program", "/tmp/elsewhere", "a folder", std::string(256, 'n')})
         EXPECT_NE(compile_program(record, folder.path(), name).error, "") << name;
     EXPECT_TRUE(std::filesystem::is_directory(folder / "a folder"));
 

@@ -46,8 +46,10 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
         {"Text1", type(main.Text4, server.url("/start.html")), server.url("/start.html"),
          [&](BrowserWindow& w) { return w.Text1.get_text() == server.url("/start.html"); }},
         {"color", [&] { main.Command6.clicked(); }, "3368601"s, nullptr},
-        {"back", type(main.Text6, "Previous"), "Previous"s, [](BrowserWindow& w) { return w.Command2.get_label() == "Previous"; }},
-        {"refresh", type(main.Text7, "Reload"), "Reload"s, [](BrowserWindow& w) { return w.Command3.get_label() == "Reload"; }},
+        {"back", type(main.Text6, "Previous"), "Previous"s,
+         [](BrowserWindow& w) { return w.Command2.get_label() == "Previous"; }},
+        {"refresh", type(main.Text7, "Reload"), "Reload"s,
+         [](BrowserWindow& w) { return w.Command3.get_label() == "Reload"; }},
         {"picture", [&] { main.Command5.clicked(); }, icon, nullptr},
         {"picture1", [&] { main.Command8.clicked(); }, background,
          [](BrowserWindow& w) { return w.Image1 && w.Image1->get_width() == 60; }},
@@ -84,7 +86,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     for (int n = 1; n <= 20; ++n) {
         const auto& p = positions[n - 1];
         settings.push_back({"custom" + std::to_string(n), type(forms.Form2().Text(n), p.text), std::string(p.text),
-                            [p](BrowserWindow& w) { return (*w.client().rect(w.control(p.control))).*p.edge == std::stof(p.text); }});
+                            [p](BrowserWindow& w) {
+                                return (*w.client().rect(w.control(p.control))).*p.edge == std::stof(p.text);
+                            }});
     }
     main.show();
     for (const Setting& s : settings) s.set();
