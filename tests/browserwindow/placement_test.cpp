@@ -58,6 +58,8 @@ TEST_F(PlacementTest, RefusesBadSizesAndKeepsTheOldRectangle) {
     EXPECT_FALSE(form.client().set(button, Edge::Left, 1e7f));
     EXPECT_FALSE(form.client().set(button, Edge::Top, -491520));
     EXPECT_FALSE(form.client().set_rect(button, {0, 0, 100, 1e9f}));
+    EXPECT_FALSE(form.client().set_rect(button, {0, 0, -1, 100}));
+    EXPECT_FALSE(form.client().set_rect(button, {0, 0, 100, -1}));
     EXPECT_FALSE(form.set_width(-1));
     EXPECT_FALSE(form.set_height(491520));
     Gtk::Button stranger;
