@@ -100,9 +100,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     // As the window system shows the program and the preview: title, size, icon, the
     // background picture unscaled at the top-left corner, the colour where it shows through.
     auto shown = [](unsigned long id) {
-        EXPECT_TRUE(wait_until([&] { return window_info(id)->title == "Granny's Browser"; }));
-        EXPECT_EQ(window_info(id)->width, 7500 / 15);
-        EXPECT_EQ(window_info(id)->height, 5010 / 15);
+        std::optional<XWindowInfo> info;
+        EXPECT_TRUE(wait_until([&] { return (info = window_info(id)) && info->title == "Granny's Browser"; }));
+        EXPECT_EQ(info ? std::pair(info->width, info->height) : std::pair(0, 0), std::pair(7500 / 15, 5010 / 15));
         EXPECT_EQ(window_icon_size(id), std::make_pair(32, 32));
         EXPECT_TRUE(wait_until([&] { return pixel(id, 2, 2) == 0x11aa44u; })) << "the background picture";
         EXPECT_EQ(pixel(id, 4, 100), 0x996633u) << "the window's colour";
