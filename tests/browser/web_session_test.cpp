@@ -103,39 +103,28 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2) << "only the two programs";
 }
 
-TEST_F(WebSession, NewWindowsWithoutFeaturesOpenInTheSameViewAndBackReturns) {
-    const std::pair<const char*, std::string> cases[] = {
-        {"link", filling("a", "href='/second.html' target='_blank'")},
-        {"script", filling("button", "onclick=\"window.open('/second.html')\"")},
-        {"named", filling("button", "onclick=\"window.open('/second.html', 'elsewhere')\"")},
-    };
-    for (const auto& [name, control] : cases) {
-        SCOPED_TRACE(name);
-        server.clear();
-        server.serve("/home.html", page("home", control));
-        server.serve("/second.html", page("second", "second"));
-        auto program = start("browser");
-        ASSERT_TRUE(click_page());
-        ASSERT_TRUE(server.wait_for("/shown/second", 1));
-        EXPECT_EQ(windows_of(program->pid()).size(), 1u);
-        ASSERT_TRUE(click(window, (5520 + 1695 / 2) / 15, (120 + 375 / 2) / 15));  // back
-        ASSERT_TRUE(server.wait_for("/shown/home", 2));
-        EXPECT_EQ(server.count("/second.html"), 1);
-        EXPECT_EQ(windows_of(program->pid()).size(), 1u);
-    }
-}
-
-TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesWithThePage) {
+// A new window without features (a link's target) opens in the same view, and Back
+// returns; a popup with a size opens a small window of its own that talks to its opener
+// and closes with its page.
+TEST_F(WebSession, NewWindowsOpenInTheViewOrAsPopupsWithASize) {
     server.serve("/home.html",
-                 page("home", "<script>addEventListener('message', e => fetch('/opener-heard/' + e.data))</script>" +
-                                  filling("button", "onclick=\"window.open('/signin.html', 'signin', "
-                                                    "'width=400,height=300')\"")));
+                 page("home", "<script>addEventListener('message', e => fetch('/opener-heard/' + e.data))</script>"
+                              "<a href='/second.html' target='_blank' style='display:block;height:50vh'>new</a>"
+                              "<button onclick=\"window.open('/signin.html', 'signin', 'width=400,height=300')\" "
+                              "style='display:block;width:100vw;height:50vh'>popup</button>"));
+    server.serve("/second.html", page("second", "second"));
     server.serve("/signin.html", page("signin", "<script>window.opener.postMessage('signed-in', '*')</script>" +
                                                     filling("button", "onclick='window.close()'")));
     auto program = start("browser");
+    ASSERT_TRUE(click(window, 100, 100));  // the link, in the upper half of the view
+    ASSERT_TRUE(server.wait_for("/shown/second", 1));
+    EXPECT_EQ(windows_of(program->pid()).size(), 1u);
+    ASSERT_TRUE(click(window, (5520 + 1695 / 2) / 15, (120 + 375 / 2) / 15));  // back
+    ASSERT_TRUE(server.wait_for("/shown/home", 2));
+
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
-        ASSERT_TRUE(click_page());
+        ASSERT_TRUE(click(window, 100, 260));  // the button, in the lower half
         std::optional<XWindowInfo> popup;
         ASSERT_TRUE(wait_until([&] {
             for (const auto& w : windows_of(program->pid()))
@@ -145,13 +134,14 @@ TEST_F(WebSession, PopupWithASizeOpensASmallWindowThatTalksToItsOpenerAndClosesW
         EXPECT_EQ(popup->width, 400);
         EXPECT_EQ(popup->height, 300);
         ASSERT_TRUE(server.wait_for("/opener-heard/signed-in", round)) << "the popup could not reach its opener";
-        EXPECT_EQ(server.count("/shown/home"), 1) << "the opener's page stays";
+        EXPECT_EQ(server.count("/shown/home"), 2) << "the opener's page stays";
         if (round == 1) {
             ASSERT_TRUE(click(popup->id, 100, 100));  // the page closes itself
             ASSERT_TRUE(wait_until([&] { return windows_of(program->pid()).size() == 1; }));
             EXPECT_TRUE(program->running());
         }
     }
+    EXPECT_EQ(server.count("/second.html"), 1);
     close_and_wait(*program);  // the main window ends the program, the popup with it
 }
 
