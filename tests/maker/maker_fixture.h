@@ -25,7 +25,7 @@ namespace kelvane::test {
 inline bool show_and_wait_drawn(Gtk::Window& window) {
     bool drawn = false;
     sigc::connection painted = window.signal_draw().connect(
-        [&](const Cairo::RefPtr<Cairo::Context>&) { return drawn = true, false; }, true);
+        [&](const Cairo::RefPtr<Cairo::Context>&) { drawn = true; return false; }, true);
     window.show();
     window.queue_draw();
     const bool done = pump_until([&] { return window.get_mapped() && drawn; }) && settle(window);
