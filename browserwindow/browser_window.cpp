@@ -1,5 +1,7 @@
 #include "browserwindow/browser_window.h"
 
+#include <atkmm/object.h>
+
 #include "common/conversions.h"
 #include "platform/caption.h"
 #include "platform/notification.h"
@@ -9,6 +11,7 @@ namespace kelvane {
 BrowserWindow::BrowserWindow(float client_width_twips) : Form(client_width_twips, kClientHeight) {
     Text1.set_text(kDefaultAddress);
     Text1.set_width_chars(1);
+    Text1.get_accessible()->set_name(kAddressName);
     set_caption(Command1, "Browse");
     set_caption(Command2, "Go Back");
     set_caption(Command3, "Refresh");
@@ -77,7 +80,9 @@ void BrowserWindow::WebBrowser1_StatusTextChange(const Glib::ustring& text) {
 
 void BrowserWindow::WebBrowser1_Download(const Glib::ustring& text, bool done) {
     WebBrowser1_StatusTextChange(text);
-    if (done && !StatusBar1.get_visible()) notify_desktop(text);
+    // The status text gives way to the next one (the link under the pointer) at once, and
+    // may be hidden: the end of a download is told where it stays to be seen.
+    if (done) notify_desktop(text);
 }
 
 }  // namespace kelvane

@@ -25,6 +25,8 @@ public:
     static constexpr float kClientWidth = 8670;
     static constexpr float kClientHeight = 5700;
     static constexpr const char* kDefaultAddress = "www.duckduckgo.com";
+    // What assistive technologies call the address box.
+    static constexpr const char* kAddressName = "Address";
 
     Gtk::Widget& control(Control which);
 
@@ -47,7 +49,8 @@ public:
     void Command2_Click();
     void Command3_Click();
     void WebBrowser1_StatusTextChange(const Glib::ustring& text);
-    // A download's progress shows in panel 1; where it went, also when the bar is hidden.
+    // A download's progress shows in panel 1; where it went or that it failed, also in a
+    // desktop notification.
     void WebBrowser1_Download(const Glib::ustring& text, bool done);
 
 private:

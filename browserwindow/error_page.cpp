@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -25,6 +26,14 @@ constexpr FailureText kTexts[] = {
     {PageFailure::Certificate, "Site not trusted",
      "The site could not prove that it is the site it claims to be, so the page was not opened: someone may be "
      "posing as it. Nothing was sent to it."},
+    {PageFailure::SecureConnection, "Secure connection failed",
+     "A secure connection to the site could not be made, so the page was not opened. The site may not offer "
+     "secure (https) pages at this address. Nothing was sent to it."},
+    {PageFailure::PortNotAllowed, "Port not allowed",
+     "Browsers do not connect to the port in this address: it belongs to other kinds of servers, such as mail or "
+     "remote login, which a web page could misuse. Nothing was sent to it."},
+    {PageFailure::Unsupported, "Address not supported",
+     "This browser cannot show addresses of this kind, and no other program on this computer opens them."},
     {PageFailure::Crashed, "Page stopped working",
      "The page stopped working and had to be closed. Press Refresh to load it again."},
     {PageFailure::Other, "Page could not be opened", "The page could not be opened."},
@@ -57,7 +66,8 @@ std::string escape_html(const std::string& text) {
 PageFailure classify_load_error(const GError* error) {
     if (!error) return PageFailure::Other;
     if (error->domain == G_RESOLVER_ERROR) return PageFailure::NotFound;
-    if (error->domain == G_TLS_ERROR) return PageFailure::Certificate;
+    if (error->domain == G_TLS_ERROR)
+        return error->code == G_TLS_ERROR_BAD_CERTIFICATE ? PageFailure::Certificate : PageFailure::SecureConnection;
     if (error->domain != G_IO_ERROR) return PageFailure::Other;
     switch (error->code) {
     case G_IO_ERROR_CONNECTION_REFUSED: return PageFailure::Refused;
@@ -66,6 +76,22 @@ PageFailure classify_load_error(const GError* error) {
     case G_IO_ERROR_TIMED_OUT: return PageFailure::Unreachable;
     default: return PageFailure::Other;
     }
+}
+
+bool port_not_allowed(const std::string& uri) {
+    // The bad ports of the Fetch standard, which every browser refuses.
+    static constexpr int kBadPorts[] = {1,    7,    9,    11,   13,   15,   17,   19,   20,   21,   22,   23,   25,
+                                        37,   42,   43,   53,   69,   77,   79,   87,   95,   101,  102,  103,  104,
+                                        109,  110,  111,  113,  115,  117,  119,  123,  135,  137,  139,  143,  161,
+                                        179,  389,  427,  465,  512,  513,  514,  515,  526,  530,  531,  532,  540,
+                                        548,  554,  556,  563,  587,  601,  636,  989,  990,  993,  995,  1719, 1720,
+                                        1723, 2049, 3659, 4045, 4190, 5060, 5061, 6000, 6566, 6665, 6666, 6667, 6668,
+                                        6669, 6679, 6697, 10080};
+    GUri* parsed = g_uri_parse(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (!parsed) return false;
+    const int port = g_uri_get_port(parsed);
+    g_uri_unref(parsed);
+    return std::find(std::begin(kBadPorts), std::end(kBadPorts), port) != std::end(kBadPorts);
 }
 
 std::string failure_headline(PageFailure failure) { return text_of(failure).headline; }

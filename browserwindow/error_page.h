@@ -9,10 +9,24 @@
 
 namespace kelvane {
 
-enum class PageFailure { NotFound, Refused, Unreachable, Certificate, Crashed, Other };
+enum class PageFailure {
+    NotFound,
+    Refused,
+    Unreachable,
+    Certificate,
+    SecureConnection,  // no secure connection could be made, for another reason than the certificate
+    PortNotAllowed,    // a port that browsers never connect to
+    Unsupported,       // an address of a kind that neither the view nor another program opens
+    Crashed,
+    Other
+};
 
 // What a load error means to the user.
 PageFailure classify_load_error(const GError* error);
+
+// Whether browsers refuse to connect to the address's port: one of the ports that other
+// kinds of servers (mail, remote login, X) listen on, which a page could misuse.
+bool port_not_allowed(const std::string& uri);
 
 // A short line for the status bar: "Connection refused".
 std::string failure_headline(PageFailure failure);

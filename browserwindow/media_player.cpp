@@ -1,14 +1,27 @@
 #include "browserwindow/media_player.h"
 
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gst/gst.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace kelvane {
 namespace {
+
+// The controls show pictures, not words: what they do is both their tool tip and their
+// name for assistive technologies.
+void label(Gtk::Widget& control, const char* text) {
+    control.set_tooltip_text(text);
+    control.get_accessible()->set_name(text);
+}
 
 constexpr double kDesignVolume = 50;
 
@@ -17,19 +30,53 @@ void init_gstreamer() {
     (void)initialised;
 }
 
-// The desktop's audio output, or a sink that keeps time without one (a server, CI), so
-// that a machine without sound neither hangs nor fails the song.
-GstElement* make_audio_sink() {
-    if (GstElement* sink = gst_element_factory_make("autoaudiosink", nullptr)) {
-        if (gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE) {
-            gst_element_set_state(sink, GST_STATE_NULL);
-            return sink;
-        }
+// How long an audio output may take to open before the song goes on without it.
+constexpr auto kOutputPatience = std::chrono::seconds(3);
+
+// The output if it opens in time, else null; takes the reference given. Opening may
+// block for good (a sound server that hangs, a lock left by a process that died), so it
+// runs on a thread of its own that nobody waits for beyond kOutputPatience; a thread that
+// comes back late closes what it opened and lets it go.
+GstElement* open_in_time(GstElement* sink) {
+    if (!sink) return nullptr;
+    struct Attempt {
+        std::mutex mutex;
+        std::condition_variable done;
+        std::optional<bool> opened;
+    };
+    auto attempt = std::make_shared<Attempt>();
+    gst_object_ref_sink(sink);
+    gst_object_ref(sink);  // the thread's
+    std::thread([attempt, sink] {
+        const bool opened = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
         gst_element_set_state(sink, GST_STATE_NULL);
         gst_object_unref(sink);
+        std::lock_guard lock(attempt->mutex);
+        attempt->opened = opened;
+        attempt->done.notify_one();
+    }).detach();
+    std::unique_lock lock(attempt->mutex);
+    if (attempt->done.wait_for(lock, kOutputPatience, [&] { return attempt->opened.has_value(); }) && *attempt->opened)
+        return sink;
+    gst_object_unref(sink);
+    return nullptr;
+}
+
+// The output the environment names in GST_AUDIO_SINK (an element as gst-launch-1.0 writes
+// it, "jackaudiosink" say), else the desktop's sound server (PipeWire answers as
+// PulseAudio), else ALSA: outputs that need a server of their own, such as JACK, only when
+// asked for. Without any that opens in time, a sink that keeps time and plays nothing, so
+// that a machine without sound neither hangs nor fails the song. A reference of the caller's.
+GstElement* make_audio_sink() {
+    GstElement* sink = nullptr;
+    if (const char* wanted = g_getenv("GST_AUDIO_SINK"); wanted && *wanted)
+        sink = open_in_time(gst_parse_bin_from_description_full(wanted, TRUE, nullptr, GST_PARSE_FLAG_FATAL_ERRORS, nullptr));
+    for (const char* name : {"pulsesink", "alsasink"})
+        if (!sink) sink = open_in_time(gst_element_factory_make(name, nullptr));
+    if (!sink && (sink = gst_element_factory_make("fakesink", nullptr))) {
+        gst_object_ref_sink(sink);
+        g_object_set(sink, "sync", TRUE, nullptr);
     }
-    GstElement* sink = gst_element_factory_make("fakesink", nullptr);
-    if (sink) g_object_set(sink, "sync", TRUE, nullptr);
     return sink;
 }
 
@@ -40,7 +87,10 @@ GstElement* make_playbin() {
     if (!playbin) return nullptr;
     // A song or a radio stream: any video is not shown in a window of its own.
     if (GstElement* video = gst_element_factory_make("fakesink", nullptr)) g_object_set(playbin, "video-sink", video, nullptr);
-    if (GstElement* audio = make_audio_sink()) g_object_set(playbin, "audio-sink", audio, nullptr);
+    if (GstElement* audio = make_audio_sink()) {
+        g_object_set(playbin, "audio-sink", audio, nullptr);
+        gst_object_unref(audio);
+    }
     return playbin;
 }
 
@@ -63,9 +113,10 @@ MediaPlayer::MediaPlayer()
       position_(Gtk::ORIENTATION_HORIZONTAL),
       volume_(Gtk::ORIENTATION_HORIZONTAL) {
     play_pause_.set_image_from_icon_name("media-playback-start-symbolic");
-    play_pause_.set_tooltip_text("Play");
+    label(play_pause_, "Play");
     stop_.set_image_from_icon_name("media-playback-stop-symbolic");
-    stop_.set_tooltip_text("Stop");
+    label(stop_, "Stop");
+    position_.get_accessible()->set_name("Position");
     position_.set_draw_value(false);
     position_.set_range(0, 1);
     position_.set_sensitive(false);
@@ -73,7 +124,7 @@ MediaPlayer::MediaPlayer()
     volume_.set_range(0, 100);
     volume_.set_value(kDesignVolume);
     volume_.set_size_request(60, -1);
-    volume_.set_tooltip_text("Volume");
+    label(volume_, "Volume");
     pack_start(play_pause_, Gtk::PACK_SHRINK);
     pack_start(stop_, Gtk::PACK_SHRINK);
     pack_start(position_, Gtk::PACK_EXPAND_WIDGET);
@@ -91,8 +142,8 @@ MediaPlayer::MediaPlayer()
 MediaPlayer::~MediaPlayer() {
     position_timer_.disconnect();
     build_start_.disconnect();
-    if (builder_.joinable()) builder_.join();
-    if (build_) build_->owner = nullptr;  // a build still queued for the main loop is dropped
+    // A build under way is not waited for: it drops what it made when it finds the player gone.
+    if (build_) build_->owner = nullptr;
     if (bus_watch_) g_source_remove(bus_watch_);
 }
 
@@ -115,7 +166,7 @@ void MediaPlayer::request_pipeline() {
     // Begun once the main loop has nothing more urgent to do: the window is shown and its
     // page on its way first.
     build_start_ = Glib::signal_idle().connect([this] {
-        builder_ = std::thread(&MediaPlayer::run_build, build_);
+        std::thread(&MediaPlayer::run_build, build_).detach();
         return false;
     });
 }
@@ -141,7 +192,6 @@ int MediaPlayer::finish_build(void* data) {
 }
 
 void MediaPlayer::adopt(GstElement* playbin) {
-    if (builder_.joinable()) builder_.join();
     build_.reset();
     if (!playbin) return;
     playbin_.reset(playbin);
@@ -209,7 +259,7 @@ void MediaPlayer::set_playing(bool playing) {
     if (playing == playing_) return;
     playing_ = playing;
     play_pause_.set_image_from_icon_name(playing ? "media-playback-pause-symbolic" : "media-playback-start-symbolic");
-    play_pause_.set_tooltip_text(playing ? "Pause" : "Play");
+    label(play_pause_, playing ? "Pause" : "Play");
     position_.set_sensitive(playing);
     // The position is only followed while something plays, so an idle player costs nothing.
     position_timer_.disconnect();

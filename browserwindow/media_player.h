@@ -4,7 +4,8 @@
 //
 // Setting GStreamer up (its plugin registry, probing the audio output) takes from a
 // tenth of a second to seconds, so the player is built on a worker thread once the
-// main loop is idle: a window and its page never wait for the song.
+// main loop is idle: a window and its page never wait for the song, and closing never
+// waits for the build or for an audio output that does not open.
 #pragma once
 
 #include <gtkmm/box.h>
@@ -12,7 +13,6 @@
 #include <gtkmm/scale.h>
 
 #include <memory>
-#include <thread>
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
@@ -61,7 +61,6 @@ private:
     Gtk::Scale position_, volume_;
     std::unique_ptr<GstElement, ElementUnref> playbin_;
     std::shared_ptr<Build> build_;
-    std::thread builder_;
     sigc::connection build_start_;
     unsigned bus_watch_ = 0;
     sigc::connection position_timer_;

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "browserwindow/page_requests.h"
+
 namespace kelvane {
 namespace {
 
@@ -67,15 +69,30 @@ int NewWindows::on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* deci
     if (type != WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) return FALSE;
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-    webkit_web_view_load_request(view, webkit_navigation_action_get_request(action));
+    WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+    const char* uri = webkit_uri_request_get_uri(request);
+    if (uri && !shown_in_view(uri)) return FALSE;  // another program's address: the page's requests decide
+    // Loaded here on the page's behalf, the engine's own checks do not apply: no file: or
+    // data: page.
+    if (uri && page_may_open(uri)) webkit_web_view_load_request(view, request);
     webkit_policy_decision_ignore(decision);
     return TRUE;
 }
 
 GtkWidget* NewWindows::on_create(WebKitWebView* view, WebKitNavigationAction* action, NewWindows* self) {
+    // One window for each click of the user's, however many the page asks for.
+    if (!webkit_navigation_action_is_user_gesture(action) || !take_user_gesture(view, UserGesture::Popup))
+        return nullptr;
+    const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    if (uri && *uri && !shown_in_view(uri)) {
+        open_in_other_program(view, uri);
+        return nullptr;
+    }
+    if (uri && *uri && !page_may_open(uri)) return nullptr;
     // Related to the opener: the same web process, so window.opener and postMessage work.
     auto* related = WEBKIT_WEB_VIEW(webkit_web_view_new_with_related_view(view));
     auto popup = std::make_unique<PopupWindow>(self->owner_, related, webkit_navigation_action_get_request(action));
+    note_popup(related);
     g_signal_connect(related, "ready-to-show", G_CALLBACK(on_ready_to_show), self);
     g_signal_connect(related, "close", G_CALLBACK(on_close), self);
     popup->signal_closed().connect(sigc::bind(sigc::mem_fun(*self, &NewWindows::close), popup.get()));

@@ -2,7 +2,8 @@
 // how it should look is followed in the view itself, so Back returns to the page before.
 // A scripted popup that gives a size, as sign-in windows do, gets a small window of its
 // own whose page stays related to its opener (they can talk to each other), and which
-// closes when a page closes it.
+// closes when a page closes it. A page opens one window for each click of the user's,
+// and never one on a file: or data: page.
 #pragma once
 
 #include <gtkmm/window.h>

@@ -1,6 +1,10 @@
 #include "browserwindow/web_context.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <webkit2/webkit2.h>
 
 #include <cerrno>
@@ -17,9 +21,15 @@
 namespace kelvane {
 namespace {
 
-std::string& profile_name() {
-    static std::string name;
-    return name;
+struct WebFolders {
+    std::filesystem::path data, cache;
+};
+
+// Unless the program chose others, those named after its own file.
+WebFolders& web_folders() {
+    static WebFolders folders{program_data_folder(own_file().filename().string()),
+                              program_cache_folder(own_file().filename().string())};
+    return folders;
 }
 
 // The engine starts its sandboxed web processes through these two programs (their paths
@@ -59,12 +69,26 @@ std::optional<GPid>& early_sandbox_trial() {
     return trial;
 }
 
-WebKitWebContext* make_context() {
-    const std::string name = profile_name().empty() ? own_file().filename().string() : profile_name();
-    const auto data = program_data_folder(name), cache = program_cache_folder(name);
+// Sessions and site data are the user's alone: the folders are the user's only, and so is
+// the cookie store, made before the engine opens it (the engine would make it readable by all).
+void make_private(const std::filesystem::path& data, const std::filesystem::path& cache,
+                  const std::filesystem::path& cookies) {
     std::error_code ignored;
-    std::filesystem::create_directories(data, ignored);
-    std::filesystem::create_directories(cache, ignored);
+    for (const auto& folder : {data, cache}) {
+        std::filesystem::create_directories(folder, ignored);
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all, ignored);
+    }
+    const int fd = ::open(cookies.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0) {
+        fchmod(fd, 0600);
+        ::close(fd);
+    }
+}
+
+WebKitWebContext* make_context() {
+    const auto [data, cache] = web_folders();
+    const auto cookies = data / "cookies.sqlite";
+    make_private(data, cache, cookies);
     early_sandbox_trial() = begin_sandbox_trial();
 
     WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
@@ -72,14 +96,15 @@ WebKitWebContext* make_context() {
     WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(manager);
     g_object_unref(manager);  // the context keeps it
     // Kept between runs so that a login survives a restart; the accept policy stays the engine's.
-    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(context),
-                                                 (data / "cookies.sqlite").c_str(),
+    webkit_cookie_manager_set_persistent_storage(webkit_web_context_get_cookie_manager(context), cookies.c_str(),
                                                  WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
 
+    // The web processes get none of the program's folders: cookies, site storage and the
+    // cache are the network process's to read and write. (The engine lends them its own
+    // media-key store inside the data folder.)
     if (web_sandbox_enabled()) {
         webkit_web_context_set_sandbox_enabled(context, TRUE);
-        webkit_web_context_add_path_to_sandbox(context, data.c_str(), FALSE);
-        webkit_web_context_add_path_to_sandbox(context, cache.c_str(), FALSE);
+        std::error_code ignored;
         const auto downloads = download_folder();
         if (std::filesystem::is_directory(downloads, ignored))
             webkit_web_context_add_path_to_sandbox(context, downloads.c_str(), TRUE);
@@ -90,7 +115,28 @@ WebKitWebContext* make_context() {
 
 }  // namespace
 
-void set_web_profile_name(const std::string& name) { profile_name() = name; }
+void set_web_folders(std::filesystem::path data, std::filesystem::path cache) {
+    web_folders() = {std::move(data), std::move(cache)};
+}
+
+std::filesystem::path web_data_folder() { return web_folders().data; }
+
+void prepare_web_sandbox() {
+    if (g_getenv("GST_REGISTRY")) return;
+    // GStreamer's own choice: GST_REGISTRY_1_0 when set, else its registry in the cache folder.
+    std::string registry;
+    if (const char* chosen = g_getenv("GST_REGISTRY_1_0")) {
+        registry = chosen;
+    } else {
+        utsname machine{};
+        uname(&machine);
+        registry = (std::filesystem::path(g_get_user_cache_dir()) / "gstreamer-1.0" /
+                    (std::string("registry.") + machine.machine + ".bin"))
+                       .string();
+    }
+    g_setenv("GST_REGISTRY", registry.c_str(), TRUE);
+}
+
 
 bool web_sandbox_enabled() {
     static const bool enabled = [] {

@@ -44,7 +44,7 @@ void centred_text(const Cairo::RefPtr<Cairo::Context>& cr, const char* text, con
 constexpr Font kBold{Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD, 16};
 constexpr Font kSmall{Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_NORMAL, 11};
 
-void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const char* title, const char* subtitle) {
+void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const PictureButtonText& text) {
     rounded_rectangle(cr, 96, y, 217, 49, 10);
     auto face = Cairo::LinearGradient::create(0, y, 0, y + 49);
     face->add_color_stop_rgb(0, 1, 1, 1);
@@ -54,8 +54,8 @@ void picture_button(const Cairo::RefPtr<Cairo::Context>& cr, double y, const cha
     cr->set_source_rgb(0.20, 0.40, 0.70);
     cr->set_line_width(2);
     cr->stroke();
-    centred_text(cr, title, kBold, 96, 217, y + 22, 0.12, 0.23, 0.45);
-    centred_text(cr, subtitle, kSmall, 96, 217, y + 39, 0.35, 0.40, 0.50);
+    centred_text(cr, text.title, kBold, 96, 217, y + 22, 0.12, 0.23, 0.45);
+    centred_text(cr, text.subtitle, kSmall, 96, 217, y + 39, 0.35, 0.40, 0.50);
 }
 
 // Cairo alone, without GDK, so that it may run before GTK has started.
@@ -68,8 +68,8 @@ Cairo::RefPtr<Cairo::ImageSurface> draw_start_menu() {
     cr->set_source(sky);
     cr->paint();
     centred_text(cr, "Kelvane", {Cairo::FONT_SLANT_NORMAL, Cairo::FONT_WEIGHT_BOLD, 34}, 0, 400, 46, 1, 1, 1);
-    picture_button(cr, 64, "Create a browser", "Start making your own");
-    picture_button(cr, 144, "Program options", "Preview length, clock, feedback");
+    picture_button(cr, 64, kCreateButton);
+    picture_button(cr, 144, kOptionsButton);
     centred_text(cr, "Made by the Kelvane team", {Cairo::FONT_SLANT_ITALIC, Cairo::FONT_WEIGHT_NORMAL, 11}, 0, 400,
                  284, 1, 1, 1, 0.85);
     return surface;

@@ -9,14 +9,17 @@
 #include "maker/dialogs/start_menu.h"
 #include "maker/web_engine.h"
 #include "platform/application.h"
+#include "platform/desktop.h"
 #include "platform/message_box.h"
 #include "platform/user_folders.h"
 
 int main() {
+    kelvane::prepare_web_sandbox();
+    kelvane::prefer_x11_display();
     kelvane::begin_start_menu_picture();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
     kelvane::set_application_title("Kelvane");
-    kelvane::set_web_profile_name(kelvane::kMakerFolderName);
+    kelvane::set_web_folders(kelvane::maker_data_folder(), kelvane::maker_cache_folder());
     kelvane::Forms forms(kelvane::app_path());
     forms.set_engine_loader([] {
         const std::string failure = kelvane::wait_for_web_engine();

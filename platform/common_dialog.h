@@ -8,10 +8,18 @@
 #include <functional>
 #include <optional>
 
+namespace Gtk {
+class Window;
+}
+
 namespace kelvane {
 
 class CommonDialog {
 public:
+    // The dialogs belong to the window that the control sits on (when none, the window
+    // that has the focus).
+    explicit CommonDialog(Gtk::Window* owner = nullptr) : owner_(owner) {}
+
     // With CancelError set, a cancelled dialog is a failure: Show… returns false.
     bool CancelError = false;
     Glib::ustring FileName;   // the last file chosen
@@ -21,6 +29,9 @@ public:
     // file name or colour.
     bool ShowOpen();
     bool ShowColor();
+
+private:
+    Gtk::Window* owner_;
 };
 
 // Answers in place of the dialogs: a file name or colour, or no value for a cancel. Empty

@@ -5,6 +5,8 @@
 
 namespace kelvane {
 
+void prefer_x11_display() { gdk_set_allowed_backends("x11,*"); }
+
 bool open_with_default_handler(const std::string& address) {
     try {
         return Gio::AppInfo::launch_default_for_uri(address);

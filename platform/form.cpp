@@ -31,14 +31,17 @@ constexpr std::array<BorderLook, 6> kBorderLooks{{
     {true, true, Gdk::WINDOW_TYPE_HINT_UTILITY},
 }};
 
-// The layouts are measured for a small dialog font, and panels cover what lies behind.
+// The layouts are measured for a small dialog font. Panels cover what lies behind them in
+// the theme's own colours, text and background together, so their text reads also on a
+// window painted in another colour.
 void install_form_style() {
     static bool installed = false;
     auto screen = Gdk::Screen::get_default();
     if (installed || !screen) return;
     installed = true;
     auto css = Gtk::CssProvider::create();
-    css->load_from_data(".kelvane-form { font-size: 8pt; } .kelvane-panel { background-color: @theme_bg_color; }");
+    css->load_from_data(".kelvane-form { font-size: 8pt; }"
+                        ".kelvane-panel { background-color: @theme_bg_color; color: @theme_fg_color; }");
     Gtk::StyleContext::add_provider_for_screen(screen, css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
@@ -72,6 +75,7 @@ bool Form::set_height(float twips) {
 }
 
 void Form::apply_size() {
+    if (full_screen()) return;  // the window manager gives the size; this one comes back after
     // A fixed-size window takes its content's natural size, a sizable one the size it is
     // given; so the content asks for exactly the client area's size, and its minimum stays 0.
     const int w = twips_to_pixels(width_) - (outer_width_ ? frame_.left + frame_.right : 0);
@@ -94,8 +98,13 @@ void Form::frame_changed() {
 
 bool Form::set_border_style(int code) {
     if (code < vbBSNone || code > vbSizableToolWindow) return false;
-    const BorderLook& style = kBorderLooks[code];
     border_style_ = code;
+    if (!full_screen()) apply_border();
+    return true;
+}
+
+void Form::apply_border() {
+    const BorderLook& style = kBorderLooks[border_style_];
     // Compared with the window itself, so a change made elsewhere is undone too.
     if (get_decorated() != style.decorated) set_decorated(style.decorated);
     if (get_resizable() != style.resizable) set_resizable(style.resizable);
@@ -109,7 +118,36 @@ bool Form::set_border_style(int code) {
         set_type_hint(style.hint);
         if (shown) window->show();
     }
-    return true;
+}
+
+void Form::set_full_screen(bool on) {
+    if (on) {
+        full_screen_ = FullScreenState::On;
+        set_resizable(true);  // a window of a fixed size cannot cover the screen
+        fullscreen();
+        return;
+    }
+    if (full_screen_ != FullScreenState::On) return;
+    auto window = get_window();
+    if (window && (window->get_state() & Gdk::WINDOW_STATE_FULLSCREEN)) {
+        full_screen_ = FullScreenState::Leaving;
+        unfullscreen();
+        return;
+    }
+    full_screen_ = FullScreenState::Off;
+    apply_border();
+    apply_size();
+}
+
+bool Form::on_window_state_event(GdkEventWindowState* event) {
+    const bool left = (event->changed_mask & GDK_WINDOW_STATE_FULLSCREEN) &&
+                      !(event->new_window_state & GDK_WINDOW_STATE_FULLSCREEN);
+    if (left && full_screen_ == FullScreenState::Leaving) {
+        full_screen_ = FullScreenState::Off;
+        apply_border();
+        apply_size();
+    }
+    return Gtk::Window::on_window_state_event(event);
 }
 
 bool Form::set_window_state(int code) {

@@ -48,14 +48,22 @@ public:
     // window on the window system's side is written back at once.
     void guard_title_and_border();
 
+    // Covers the screen, whatever the border, for a page that asks for it. While it does,
+    // a border style that is set is kept for later; leaving gives back the border and the
+    // size once the window system has left full screen.
+    void set_full_screen(bool on);
+    bool full_screen() const { return full_screen_ != FullScreenState::Off; }
+
 protected:
     void on_realize() override;
     bool on_property_notify_event(GdkEventProperty* event) override;
+    bool on_window_state_event(GdkEventWindowState* event) override;
 
 private:
     void apply_size();
     void apply_pointer();
     void frame_changed();
+    void apply_border();
     // Each writes the window's own value back when the window system shows another.
     void show_own_title();
     void show_own_decorations();
@@ -69,6 +77,7 @@ private:
     int border_style_ = vbSizable;
     int mouse_pointer_ = vbDefault;
     bool keep_shown_ = false;
+    enum class FullScreenState { Off, On, Leaving } full_screen_ = FullScreenState::Off;
     // Changes of watched properties that this window made itself and has yet to hear of.
     std::map<std::string, int> own_changes_;
 };

@@ -2,6 +2,8 @@
 
 #include <gtkmm/messagedialog.h>
 
+#include "platform/dialog_owner.h"
+
 namespace kelvane {
 namespace {
 
@@ -21,13 +23,15 @@ void show_dialog(const Message& message) {
                                                                    : Gtk::MESSAGE_OTHER;
     Gtk::MessageDialog dialog(message.text, false, type, Gtk::BUTTONS_OK, true);
     dialog.set_title(message.title);
+    set_owner(dialog, message.owner);
+    wrap_message(dialog);
     dialog.run();
 }
 
 }  // namespace
 
-void MsgBox(const Glib::ustring& text, int style, const Glib::ustring& title) {
-    const Message message{text, style, title.empty() ? application_title() : title};
+void MsgBox(const Glib::ustring& text, int style, const Glib::ustring& title, Gtk::Window* owner) {
+    const Message message{text, style, title.empty() ? application_title() : title, owner ? owner : focused_window()};
     if (message_handler())
         message_handler()(message);
     else

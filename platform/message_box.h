@@ -6,6 +6,10 @@
 
 #include <functional>
 
+namespace Gtk {
+class Window;
+}
+
 namespace kelvane {
 
 enum MsgBoxStyle { vbOKOnly = 0, vbCritical = 16, vbInformation = 64 };
@@ -14,10 +18,13 @@ struct Message {
     Glib::ustring text;
     int style = vbOKOnly;
     Glib::ustring title;  // the application title when the caller names none
+    Gtk::Window* owner = nullptr;  // the window it belongs to; none when no window had the focus
 };
 
-// Shows a modal message box and returns when the user has closed it.
-void MsgBox(const Glib::ustring& text, int style = vbOKOnly, const Glib::ustring& title = {});
+// Shows a modal message box over the window that asks (when none is named, the window
+// that has the focus) and returns when the user has closed it.
+void MsgBox(const Glib::ustring& text, int style = vbOKOnly, const Glib::ustring& title = {},
+            Gtk::Window* owner = nullptr);
 
 // The title of message boxes that name none of their own.
 void set_application_title(const Glib::ustring& title);

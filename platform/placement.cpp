@@ -22,6 +22,25 @@ void allow_any_size(Gtk::Widget& widget) {
     widget.get_style_context()->add_provider(provider, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
+// Whether the front rectangle hides all of the one behind it.
+bool covers(const Gdk::Rectangle& front, const Gdk::Rectangle& behind) {
+    return front.get_x() <= behind.get_x() && front.get_y() <= behind.get_y() &&
+           front.get_x() + front.get_width() >= behind.get_x() + behind.get_width() &&
+           front.get_y() + front.get_height() >= behind.get_y() + behind.get_height();
+}
+
+bool fits(Gtk::Widget& widget, const Gdk::Rectangle& rect) {
+    // A control may get less than it asks for, but not less than its own frame (border
+    // and padding).
+    auto style = widget.get_style_context();
+    const auto state = style->get_state();
+    const Gtk::Border padding = style->get_padding(state), border = style->get_border(state);
+    const int frame_w = padding.get_left() + padding.get_right() + border.get_left() + border.get_right();
+    const int frame_h = padding.get_top() + padding.get_bottom() + border.get_top() + border.get_bottom();
+    return rect.get_width() > 0 && rect.get_height() > 0 && rect.get_width() >= frame_w &&
+           rect.get_height() >= frame_h;
+}
+
 }  // namespace
 
 Placement::Placement() { set_has_window(false); }
@@ -41,6 +60,20 @@ void Placement::put(Gtk::Widget& child, const TwipsRect& rect) {
 void Placement::put_along_bottom(Gtk::Widget& child, const TwipsRect& rect) {
     put(child, rect);
     children_.back().along_bottom = true;
+}
+
+void Placement::put_over_bottom(Gtk::Widget& child, Gtk::Widget& anchor) {
+    auto it = std::find_if(children_.begin(), children_.end(), [&](auto& c) { return c.widget == &anchor; });
+    if (it == children_.end()) return;
+    allow_any_size(child);
+    // Allocated after its anchor, whose place it takes its own from.
+    children_.insert(it + 1, {&child, {}, false, &anchor});
+    child.set_parent(*this);
+}
+
+void Placement::set_covering(Gtk::Widget* child) {
+    covering_ = child;
+    queue_allocate();
 }
 
 bool Placement::set(Gtk::Widget& widget, Edge edge, float twips) {
@@ -116,36 +149,65 @@ void Placement::get_preferred_height_for_width_vfunc(int, int& minimum, int& nat
 
 void Placement::on_size_allocate(Gtk::Allocation& allocation) {
     set_allocation(allocation);
-    for (Child& child : children_) allocate_child(child);
+    // Where each child lies in pixels, relative to the container, and whether it can be
+    // drawn there, before any is shown: a child shows only where none in front of it
+    // covers it whole.
+    const Gdk::Rectangle own(0, 0, allocation.get_width(), allocation.get_height());
+    const std::size_t count = children_.size();
+    std::vector<Gdk::Rectangle> rects(count);
+    std::vector<bool> drawn(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Child& child = children_[i];
+        if (child.anchor) continue;  // placed from its control, below
+        const bool covering = child.widget == covering_;
+        rects[i] = covering ? own : pixel_rect(child);
+        drawn[i] = covering || fits(*child.widget, rects[i]);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        // A bar at its own natural height over the bottom of its control, shown with it.
+        const Child& child = children_[i];
+        if (!child.anchor) continue;
+        const auto k = static_cast<std::size_t>(find(*child.anchor) - children_.data());
+        int minimum = 0, natural = 0;
+        child.widget->get_preferred_height(minimum, natural);
+        const int h = std::min(natural, rects[k].get_height());
+        rects[i] = {rects[k].get_x(), rects[k].get_y() + rects[k].get_height() - h, rects[k].get_width(), h};
+        drawn[i] = drawn[k] && child.anchor->get_visible() && h > 0;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        // Only the part inside the container can be seen.
+        bool seen = false;
+        Gdk::Rectangle part = rects[i];
+        part.intersect(own, seen);
+        for (std::size_t j = i + 1; seen && j < count; ++j)
+            if (drawn[j] && children_[j].widget->get_visible() && covers(rects[j], part)) seen = false;
+        allocate_child(*children_[i].widget, rects[i], drawn[i], seen);
+    }
 }
 
-void Placement::allocate_child(Child& child) {
-    Gtk::Widget& widget = *child.widget;
-    const Gtk::Allocation own = get_allocation();
-    int x = twips_to_pixels(child.rect.left), y = twips_to_pixels(child.rect.top);
-    int w = twips_to_pixels(child.rect.width);
-    const int h = twips_to_pixels(child.rect.height);
+Gdk::Rectangle Placement::pixel_rect(const Child& child) const {
     if (child.along_bottom) {
-        x = 0;
-        y = own.get_height() - h;
-        w = own.get_width();
+        const int h = twips_to_pixels(child.rect.height);
+        return {0, get_allocated_height() - h, get_allocated_width(), h};
     }
-    // GTK wants to be asked for sizes before it allocates. A control may get less than
-    // it asks for, but not less than its own frame (border and padding): such a control
-    // is not drawn, and its geometry stays as set.
+    return {twips_to_pixels(child.rect.left), twips_to_pixels(child.rect.top), twips_to_pixels(child.rect.width),
+            twips_to_pixels(child.rect.height)};
+}
+
+void Placement::allocate_child(Gtk::Widget& widget, const Gdk::Rectangle& rect, bool drawn, bool seen) {
+    // GTK wants to be asked for sizes before it allocates.
     int min_w = 0, nat_w = 0, min_h = 0, nat_h = 0;
     widget.get_preferred_width(min_w, nat_w);
     widget.get_preferred_height(min_h, nat_h);
-    auto style = widget.get_style_context();
-    const auto state = style->get_state();
-    const Gtk::Border padding = style->get_padding(state), border = style->get_border(state);
-    const int frame_w = padding.get_left() + padding.get_right() + border.get_left() + border.get_right();
-    const int frame_h = padding.get_top() + padding.get_bottom() + border.get_top() + border.get_bottom();
-    const bool fits = w > 0 && h > 0 && w >= frame_w && h >= frame_h;
-    widget.set_child_visible(fits);
-    if (!fits) return;
-    Gtk::Allocation rect(own.get_x() + x, own.get_y() + y, w, h);
-    widget.size_allocate(rect);
+    // A control too small for its own frame, outside the container or covered by another
+    // is not mapped, so neither the keyboard nor assistive technologies reach it; its
+    // geometry stays as set.
+    widget.set_child_visible(drawn && seen);
+    if (!drawn) return;
+    const Gtk::Allocation own = get_allocation();
+    Gtk::Allocation allocation(own.get_x() + rect.get_x(), own.get_y() + rect.get_y(), rect.get_width(),
+                               rect.get_height());
+    widget.size_allocate(allocation);
 }
 
 bool Placement::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
@@ -170,8 +232,37 @@ void Placement::on_remove(Gtk::Widget* widget) {
     if (it == children_.end()) return;
     const bool was_visible = widget->get_visible();
     children_.erase(it);
+    if (covering_ == widget) covering_ = nullptr;
+    for (Child& other : children_)
+        if (other.anchor == widget) other.anchor = nullptr;  // left with an empty rectangle
     widget->unparent();
     if (was_visible) queue_resize();
+}
+
+bool Placement::on_focus(Gtk::DirectionType direction) {
+    const bool forward = direction == Gtk::DIR_TAB_FORWARD;
+    if (!forward && direction != Gtk::DIR_TAB_BACKWARD) return Gtk::Container::on_focus(direction);
+    // Tab goes the way the controls read, row by row from the top-left, wherever the user
+    // placed them; the stacking order says nothing about it.
+    std::vector<const Child*> order;
+    for (const Child& child : children_) order.push_back(&child);
+    std::stable_sort(order.begin(), order.end(), [](const Child* a, const Child* b) {
+        const Gtk::Allocation p = a->widget->get_allocation(), q = b->widget->get_allocation();
+        return std::pair(p.get_y(), p.get_x()) < std::pair(q.get_y(), q.get_x());
+    });
+    if (!forward) std::reverse(order.begin(), order.end());
+    // On from the child that holds the focus, which may move it further within itself.
+    const Gtk::Widget* focus = get_focus_child();
+    auto next = order.begin();
+    if (focus) {
+        next = std::find_if(order.begin(), order.end(), [&](const Child* c) { return c->widget == focus; });
+        if (next == order.end()) return false;
+        if ((*next)->widget->child_focus(direction)) return true;
+        ++next;
+    }
+    for (; next != order.end(); ++next)
+        if ((*next)->widget->get_is_drawable() && (*next)->widget->child_focus(direction)) return true;
+    return false;
 }
 
 GType Placement::child_type_vfunc() const { return Gtk::Widget::get_base_type(); }

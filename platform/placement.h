@@ -1,5 +1,7 @@
 // A container that puts each child at an exact rectangle given in twips, also below the
-// child's natural minimum. Values read back are the values that were set.
+// child's natural minimum. Values read back are the values that were set. A child that
+// cannot be seen (covered by another in front of it, or outside) is not shown, and the
+// keyboard visits the children in reading order.
 #pragma once
 
 #include <gtkmm/container.h>
@@ -26,6 +28,12 @@ public:
     // Adds a child that lies along the bottom edge at the full width, whatever size the
     // container has: only its height is taken from the rectangle, which reads back as set.
     void put_along_bottom(Gtk::Widget& child, const TwipsRect& rect);
+    // Adds a child that lies over the bottom of another child at that one's width and its
+    // own natural height, just in front of it: a bar that belongs to a control.
+    void put_over_bottom(Gtk::Widget& child, Gtk::Widget& anchor);
+    // The child is given the whole container while it covers it; the others keep their
+    // rectangles. Null ends it.
+    void set_covering(Gtk::Widget* child);
     // Sets one edge of a child; false (nothing changes) for a value that is not finite
     // or beyond what the window system can draw, a negative width or height, or a widget
     // that is not a child.
@@ -51,6 +59,7 @@ protected:
     void forall_vfunc(gboolean include_internals, GtkCallback callback, gpointer data) override;
     void on_add(Gtk::Widget* child) override;
     void on_remove(Gtk::Widget* child) override;
+    bool on_focus(Gtk::DirectionType direction) override;
     GType child_type_vfunc() const override;
 
 private:
@@ -58,14 +67,18 @@ private:
         Gtk::Widget* widget;
         TwipsRect rect;
         bool along_bottom = false;
+        Gtk::Widget* anchor = nullptr;  // the child that it lies over the bottom of
     };
     Child* find(const Gtk::Widget& widget);
     const Child* find(const Gtk::Widget& widget) const;
-    void allocate_child(Child& child);
+    // The child's rectangle in pixels, relative to the container.
+    Gdk::Rectangle pixel_rect(const Child& child) const;
+    void allocate_child(Gtk::Widget& widget, const Gdk::Rectangle& rect, bool drawn, bool seen);
 
     std::vector<Child> children_;  // back to front
     int natural_width_ = 0, natural_height_ = 0;
     Glib::RefPtr<Gdk::Pixbuf> background_;
+    Gtk::Widget* covering_ = nullptr;
 };
 
 }  // namespace kelvane

@@ -7,6 +7,8 @@
 
 #include <map>
 
+#include "platform/dialog_owner.h"
+
 namespace kelvane {
 namespace {
 
@@ -21,6 +23,8 @@ public:
     explicit QuestionDialog(const Question& question)
         : Gtk::MessageDialog(question.text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_OK_CANCEL, true) {
         set_title(question.title);
+        set_owner(*this, question.owner);
+        wrap_message(*this);
         set_default_response(Gtk::RESPONSE_OK);
         fields_.set_row_spacing(6);
         fields_.set_column_spacing(12);
@@ -52,6 +56,18 @@ private:
 bool ConfirmBox(const Question& question) {
     if (answers().confirm) return answers().confirm(question);
     return QuestionDialog(question).ask();
+}
+
+bool YesNoBox(const Question& question) {
+    if (answers().yes_no) return answers().yes_no(question);
+    Gtk::MessageDialog dialog(question.text, false, Gtk::MESSAGE_QUESTION, Gtk::BUTTONS_YES_NO, true);
+    dialog.set_title(question.title);
+    set_owner(dialog, question.owner);
+    wrap_message(dialog);
+    dialog.set_default_response(Gtk::RESPONSE_NO);
+    // GTK puts the focus on the first button when the dialog maps; No is to have it.
+    dialog.signal_map().connect([&dialog] { dialog.get_widget_for_response(Gtk::RESPONSE_NO)->grab_focus(); }, true);
+    return dialog.run() == Gtk::RESPONSE_YES;
 }
 
 std::optional<Glib::ustring> InputBox(const Question& question) {

@@ -17,6 +17,10 @@ std::filesystem::path program_cache_folder(const std::string& name) {
     return std::filesystem::path(g_get_user_cache_dir()) / "kelvane" / name;
 }
 
+std::filesystem::path maker_data_folder() { return std::filesystem::path(g_get_user_data_dir()) / "kelvanemaker"; }
+
+std::filesystem::path maker_cache_folder() { return std::filesystem::path(g_get_user_cache_dir()) / "kelvanemaker"; }
+
 std::filesystem::path applications_folder() { return std::filesystem::path(g_get_user_data_dir()) / "applications"; }
 
 std::filesystem::path download_folder() {

@@ -17,7 +17,10 @@ std::filesystem::path applications_folder();
 // The user's download folder (XDG_DOWNLOAD_DIR, ~/Downloads when none is configured).
 std::filesystem::path download_folder();
 
-// The name under which the maker's own views keep their data.
-inline constexpr const char* kMakerFolderName = "maker";
+// $XDG_DATA_HOME/kelvanemaker and $XDG_CACHE_HOME/kelvanemaker: the maker's own views'.
+// Beside the programs' kelvane folders rather than in them, so that a program of any
+// file name keeps a store of its own.
+std::filesystem::path maker_data_folder();
+std::filesystem::path maker_cache_folder();
 
 }  // namespace kelvane

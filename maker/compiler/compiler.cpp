@@ -17,6 +17,8 @@
 #include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
 #include "maker/mainwindow/main_window.h"
+#include "platform/application.h"
+#include "platform/question_box.h"
 
 namespace kelvane {
 namespace {
@@ -114,6 +116,35 @@ mode_t new_program_mode() {
     return mode;
 }
 
+// Why `target` must never be replaced, whatever name or link reaches it; empty when it
+// may be. Compared as the file system sees them: the same file is the same device and inode.
+std::string never_replaced(const std::filesystem::path& target, const std::filesystem::path& template_path) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(target, template_path, ec))
+        return "this is the template that every program is made from; choose another name";
+    if (std::filesystem::equivalent(target, own_file(), ec)) return "this is the maker itself; choose another name";
+    return {};
+}
+
+// Whether a file stands at `target` that is not a program made here: anything but a
+// folder (which the rename refuses anyway) and a program with a readable trailer.
+bool holds_something_else(const std::filesystem::path& target) {
+    struct stat entry {};
+    if (::lstat(target.c_str(), &entry) != 0 || S_ISDIR(entry.st_mode)) return false;
+    // Only a regular file is read: a pipe or a device would block or never end.
+    struct stat file {};
+    return ::stat(target.c_str(), &file) != 0 || !S_ISREG(file.st_mode) || read_trailer(target).empty();
+}
+
+bool user_agrees_to_replace(const std::filesystem::path& target) {
+    Question question;
+    question.title = "Kelvane";
+    question.text = Glib::ustring::compose("\"%1\" in %2 is not a program made with Kelvane.\n\n"
+                                           "Replace it with the new program? What it holds now will be lost.",
+                                           target.filename().string(), target.parent_path().string());
+    return YesNoBox(question);
+}
+
 }  // namespace
 
 Value MakerSettings::read(std::string_view key) const {
@@ -138,6 +169,8 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
     const std::filesystem::path target = folder / file_name;
     FileDescriptor source(::open(template_path.c_str(), O_RDONLY | O_CLOEXEC));
     if (source.get() < 0) return {template_path.string() + ": " + describe(errno)};
+    if (const std::string why = never_replaced(target, template_path); !why.empty())
+        return {target.string() + ": " + why};
 
     // A program the user made read-only is not replaced. Write permission is what the
     // user may do; the write bits also count for root, whom permissions do not stop.
@@ -145,6 +178,8 @@ CompileResult compile_program(const SettingsRecord& record, const std::filesyste
     if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
         ((existing.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
         return {target.string() + ": " + describe(EACCES)};
+    if (holds_something_else(target) && !user_agrees_to_replace(target))
+        return {target.string() + ": kept, as the user chose", true};
 
     // A short name of its own, so that any name the folder takes also fits here.
     std::string temporary = (folder / ".kelvane-XXXXXX").string();

@@ -28,12 +28,16 @@ SettingsRecord gather_settings(Forms& forms);
 
 struct CompileResult {
     std::string error;  // empty on success; otherwise what went wrong, for the user
+    bool declined = false;  // the user chose to keep the file of that name; nothing was made
 };
 
 // Writes `folder`/`file_name` from `folder`/browser.dat and the record. All or nothing:
 // the program is written to a temporary file and only renamed over the target when it
 // is complete, so a failure leaves no half-written program and an earlier program of
 // that name as it was. An earlier program that is read-only is refused, not replaced.
+// The template and the maker itself are never replaced, under whatever name or link
+// they are reached; any other file that is not a program made here is replaced only
+// when the user agrees to it (ConfirmBox, keeping it unless told otherwise).
 // A made program also gets its menu entry; a failure there leaves the program made and
 // is told on standard error.
 CompileResult compile_program(const SettingsRecord& record, const std::filesystem::path& folder,

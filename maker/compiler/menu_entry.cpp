@@ -1,12 +1,7 @@
 #include "maker/compiler/menu_entry.h"
 
-#include <fcntl.h>
 #include <glib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "maker/artwork.h"
@@ -49,9 +44,10 @@ std::optional<std::string> escaped(const std::string& text) {
 // The Exec line that starts the program: its path quoted, since folders and file names
 // may hold spaces and the characters that the line reserves, with '%' doubled so that
 // it is no field code. GLib looks for the line's first word as it stands, '%%' and
-// all, and drops an entry whose program it cannot find; such a path is handed to env.
+// all, and drops an entry whose program it cannot find; so a path with '%' is handed
+// to the shell as an argument, which it starts as it stands, whatever else it holds.
 std::string exec_line(const std::string& path) {
-    std::string out = path.find('%') == std::string::npos ? "\"" : "env \"";
+    std::string out = path.find('%') == std::string::npos ? "\"" : "sh -c \"exec \\\"\\$0\\\"\" \"";
     for (char c : path) {
         if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
         if (c == '%') out += '%';
@@ -71,32 +67,18 @@ std::string menu_name(const SettingsRecord& record, const std::string& file_name
     return name;
 }
 
-std::string failure(const fs::path& path, int error) { return path.string() + ": " + std::strerror(error); }
-
-// Writes `bytes` to `path` through a temporary file beside it, renamed over `path` only
-// when complete: `path` is the new file whole, or as it was. Empty, or what went wrong.
+// Writes `bytes` to `path` whole, or leaves `path` as it was. Empty, or what went wrong.
 std::string write_whole(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
     if (ec) return path.parent_path().string() + ": " + ec.message();
-    std::string temporary = path.parent_path() / ".";
-    temporary += path.filename().string() + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return failure(path.parent_path(), errno);
-    int error = 0;
-    for (std::size_t done = 0; !error && done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno != EINTR) error = errno;
-        if (n > 0) done += static_cast<std::size_t>(n);
-    }
-    if (!error && ::fchmod(fd, 0644) != 0) error = errno;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (!error && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-    if (error) {
-        ::unlink(temporary.c_str());
-        return failure(path, error);
-    }
-    return {};
+    GError* error = nullptr;
+    if (g_file_set_contents_full(path.c_str(), bytes.data(), static_cast<gssize>(bytes.size()),
+                                 G_FILE_SET_CONTENTS_CONSISTENT, 0644, &error))
+        return {};
+    std::string what = error->message;
+    g_error_free(error);
+    return what;
 }
 
 std::optional<std::string> png_bytes(const Glib::RefPtr<Gdk::Pixbuf>& image) {

@@ -1,5 +1,8 @@
 #include "maker/dialogs/start_menu.h"
 
+#include <atkmm/object.h>
+#include <gtkmm/cssprovider.h>
+
 #include "maker/artwork.h"
 #include "maker/dialog_font.h"
 #include "maker/dialogs/position_dialog.h"
@@ -18,12 +21,23 @@ bool OpenWebPage(const std::string& address) {
     return false;
 }
 
-ClickArea::ClickArea() { set_visible_window(false); }
+ClickArea::ClickArea(const char* name, const char* description) {
+    static const Glib::RefPtr<Gtk::CssProvider> look = [] {
+        auto css = Gtk::CssProvider::create();
+        // In every state; the ring in the picture buttons' own dark blue, inside their edge.
+        css->load_from_data("* { background: none; border-color: transparent; box-shadow: none;"
+                            " outline: 2px solid #1f3b73; outline-offset: -5px; }");
+        return css;
+    }();
+    get_style_context()->add_provider(look, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    get_accessible()->set_name(name);
+    get_accessible()->set_description(description);
+}
 
 void ClickArea::on_realize() {
-    Gtk::EventBox::on_realize();
-    // The event box takes its input through a window of its own, which only it knows
-    // by name: the one among the parent window's children that reports to it.
+    Gtk::Button::on_realize();
+    // The button takes its input through a window of its own, which only it knows by
+    // name: the one among the parent window's children that reports to it.
     for (GList* child = gdk_window_peek_children(get_window()->gobj()); child; child = child->next) {
         gpointer owner = nullptr;
         gdk_window_get_user_data(GDK_WINDOW(child->data), &owner);
@@ -34,6 +48,8 @@ void ClickArea::on_realize() {
 
 StartMenu::StartMenu(Forms& forms)
     : Form(6015, 4500),
+      Label1(kCreateButton.title, kCreateButton.subtitle),
+      Label2(kOptionsButton.title, kOptionsButton.subtitle),
       Frame1(),
       Frame2("Internet Speed Selecter"),
       Frame3("Main Program Settings"),
@@ -48,8 +64,8 @@ StartMenu::StartMenu(Forms& forms)
 
     client().put(Label1, {1440, 960, 3255, 735});
     client().put(Label2, {1440, 2160, 3255, 735});
-    Label1.signal_button_press_event().connect([this](GdkEventButton*) { Label1_Click(); return true; });
-    Label2.signal_button_press_event().connect([this](GdkEventButton*) { Label2_Click(); return true; });
+    Label1.signal_clicked().connect(sigc::mem_fun(*this, &StartMenu::Label1_Click));
+    Label2.signal_clicked().connect(sigc::mem_fun(*this, &StartMenu::Label2_Click));
 
     struct Option {
         Gtk::CheckButton& box;
@@ -108,7 +124,7 @@ void StartMenu::Option_Click(Gtk::CheckButton& option) {
     if (&option == &Check3) main.set_border_style(vbFixedToolWindow);
     if (&option == &Check3 || &option == &Check4) main.Timer4.set_Enabled(true);
     forms_.Form2().hide();
-    MsgBox("Settings have been changed successfully.");
+    MsgBox("Settings have been changed successfully.", vbOKOnly, {}, this);
 }
 
 void StartMenu::Check5_Click() { OpenWebPage(kWebPage); }

@@ -2,8 +2,8 @@
 // browser and one for the options page, whose check boxes change how the maker behaves.
 #pragma once
 
+#include <gtkmm/button.h>
 #include <gtkmm/checkbutton.h>
-#include <gtkmm/eventbox.h>
 
 #include <string>
 
@@ -18,10 +18,13 @@ class Forms;
 // in front. A handler that cannot be started gives a beep. True when one was started.
 bool OpenWebPage(const std::string& address);
 
-// A transparent area that takes clicks, with the hand pointer over it and nowhere else.
-class ClickArea : public Gtk::EventBox {
+// A picture button of the start menu: the picture shows it, so the control itself is
+// transparent but for a ring while it has the keyboard focus. It is pressed like any
+// button (a click, Return or Space) and named for assistive technologies by what the
+// picture says; the hand pointer shows over it and nowhere else.
+class ClickArea : public Gtk::Button {
 public:
-    ClickArea();
+    ClickArea(const char* name, const char* description);
 
 protected:
     void on_realize() override;

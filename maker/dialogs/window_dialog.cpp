@@ -49,7 +49,7 @@ WindowDialog::WindowDialog(Forms& forms) : Form(1995, 5955), forms_(forms) {
 
 void WindowDialog::Command2_Click() {
     if (forms_.Form1().Text5.get_text().raw() == MainWindow::kNoColour) {
-        MsgBox("Please select a program color");
+        MsgBox("Please select a program color", vbOKOnly, {}, this);
         return;
     }
     const bool status_bar = Text6.get_text().raw() == "True";

@@ -1,10 +1,12 @@
 #include "maker/mainwindow/main_window.h"
 
+#include <atkmm/object.h>
 #include <glibmm/convert.h>
 
 #include <algorithm>
 #include <ctime>
 
+#include "browserwindow/browser_window.h"
 #include "maker/compiler/compiler.h"
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
@@ -102,6 +104,8 @@ void MainWindow::lay_out_settings() {
     Placement& area = Frame2.area();
     for (const Field& f : fields) {
         f.entry.set_text(f.text);
+        // The starting text stands for a caption, and names the field once overwritten.
+        f.entry.get_accessible()->set_name(f.text);
         f.entry.set_tooltip_text(f.tip);
         f.entry.set_width_chars(1);
         area.put(f.entry, f.rect);
@@ -138,6 +142,7 @@ void MainWindow::lay_out_preview() {
     Placement& area = Frame1.area();
     Text1.set_text(kPreviewHome);
     Text1.set_width_chars(1);
+    Text1.get_accessible()->set_name(BrowserWindow::kAddressName);
     set_caption(Command1, "Browse");
     set_caption(Command3, "Back");
     set_caption(Command4, "Refresh");
@@ -277,14 +282,15 @@ void MainWindow::Command1_Click() { WebBrowser1.Navigate(Text1.get_text()); }
 void MainWindow::Command2_Click() {
     // Byte for byte: ustring's == folds look-alike characters together.
     if (Text5.get_text().raw() == kNoColour) {
-        MsgBox("Please select a program color");
+        MsgBox("Please select a program color", vbOKOnly, {}, this);
         return;
     }
     const CompileResult result = compile_program(gather_settings(forms_), forms_.folder(), txtExeFile.get_text());
+    if (result.declined) return;  // the user answered the question; nothing more to say
     if (result.error.empty())
-        MsgBox("Program Created and can be Found Here " + forms_.folder().string(), vbInformation, "Kelvane");
+        MsgBox("Program Created and can be Found Here " + forms_.folder().string(), vbInformation, "Kelvane", this);
     else
-        MsgBox("There was an error during compilation\r\n\r\n" + result.error, vbCritical, "Error");
+        MsgBox("There was an error during compilation\r\n\r\n" + result.error, vbCritical, "Error", this);
 }
 
 void MainWindow::Command3_Click() { WebBrowser1.GoBack(); }
@@ -297,7 +303,7 @@ void MainWindow::Command5_Click() {
     const Picture picture = load_picture_file(CommonDialog1.FileName);
     if (picture.empty() || !Image1.set_Picture(picture)) return;
     set_icon(Image1.pixbuf());
-    MsgBox("A preview of your icon has been added to this program and can be seen beside the title");
+    MsgBox("A preview of your icon has been added to this program and can be seen beside the title", vbOKOnly, {}, this);
 }
 
 void MainWindow::Command6_Click() {
@@ -309,7 +315,8 @@ void MainWindow::Command6_Click() {
 
 void MainWindow::Command7_Click() {
     MsgBox("Kelvane is made by a small team who would love to hear from you. "
-           "E-mail: hello@kelvane.example   Matrix: @kelvane:kelvane.example");
+           "E-mail: hello@kelvane.example   Matrix: @kelvane:kelvane.example",
+           vbOKOnly, {}, this);
 }
 
 void MainWindow::Command8_Click() {
@@ -326,7 +333,7 @@ void MainWindow::Command9_Click() { Frame3.hide(); }
 
 void MainWindow::Check1_Click() {
     // Checking or unchecking, a click plays the address for a while.
-    MsgBox(kSongPreviewMessage);
+    MsgBox(kSongPreviewMessage, vbOKOnly, {}, this);
     Text9 = "1";
     WindowsMediaPlayer1.set_URL(Text8.get_text());
     Timer3.set_Enabled(true);

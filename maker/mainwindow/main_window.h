@@ -63,7 +63,7 @@ public:
 
     // Held values and background work.
     ImageControl Image1;  // the chosen icon, never shown
-    CommonDialog CommonDialog1, CommonDialog2;
+    CommonDialog CommonDialog1{this}, CommonDialog2{this};
     MediaPlayer WindowsMediaPlayer1;
     Timer Timer3{100};  // song preview
     Glib::ustring Text9 = "1";  // song preview tick counter

@@ -3,6 +3,8 @@
 // through GStreamer's own log.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "tests/support/created_program.h"
@@ -22,7 +24,8 @@ bool click_at_twips(unsigned long window, float left, float top, float width, fl
 
 // Under another name, in another folder, without an ".exe" ending: the window the record
 // describes, its buttons, links to the desktop's mail and phone handlers, and the song
-// playing while the player is hidden.
+// playing while the player is hidden, also when its audio output never opens (a sink
+// writing into a pipe that nobody reads); and a clean end when the window closes.
 TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
     HttpServer server;
     TempDir folder;
@@ -46,9 +49,10 @@ TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
     make_created_program(program, record);
     const auto opened = register_default_handler(folder.path(), {"mailto", "tel"});
     const auto log = folder / "gst.log";
+    ASSERT_EQ(mkfifo((folder / "device").c_str(), 0600), 0);
     Process browser(program, {},
                     {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()},
-                     {"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
+                     {"GST_AUDIO_SINK", "filesink location=" + (folder / "device").string()}, {"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
 
     auto window = find_window(browser.pid());
     ASSERT_TRUE(window);
@@ -75,6 +79,8 @@ TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
     EXPECT_TRUE(wait_until([&] { return read_all(log).find("playbin0> completed state change to PLAYING") != std::string::npos; }))
         << "the song plays while the player is hidden";
     EXPECT_TRUE(browser.running());
+    ASSERT_TRUE(close_window(window->id));
+    EXPECT_EQ(browser.wait(kPatience), 0) << "a clean exit, soon after the window closed";
 }
 
 TEST(CreatedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {

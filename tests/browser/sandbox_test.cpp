@@ -1,9 +1,13 @@
-// Where the engine's sandbox cannot run, a created program still browses, and says why on
-// standard error. (Where it can, the web sessions' tests see pages rendered in it.)
+// The web process of a created program renders in the engine's sandbox, tried the way
+// people run browsers: as an ordinary user with a home of its own. It has a PID namespace
+// of its own (two levels in its NSpid, seen from outside), no capabilities, and none of the
+// program's folders. As root the sandbox cannot contain pages, and the program says so;
+// where the sandbox cannot run at all, the program still browses and says why.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
-#include <sstream>
 
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
@@ -13,8 +17,22 @@
 namespace kelvane::test {
 namespace {
 
+namespace fs = std::filesystem;
+
 // Runs a command and tells whether it succeeded, without its output.
 bool succeeds(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
+
+constexpr const char* kAsNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+
+// A line of the process's status ("CapEff:"), without its name.
+std::string status_of(pid_t pid, const std::string& name) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(name, 0) == 0) return line.substr(line.find_first_not_of(" \t", name.size()));
+    return {};
+}
+
+fs::perms mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
 
 class Sandbox : public testing::Test {
 protected:
@@ -23,12 +41,63 @@ protected:
         SettingsRecord record = default_record();
         record.WriteProperty("Text1", server.url("/home.html"));
         make_created_program(program, record);
+        fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(program, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     }
 
+    std::string errors() const { return read_all(home / "stderr.txt"); }
+
     HttpServer server;
-    TempDir folder;
-    std::filesystem::path program = folder / "sandboxed";
+    TempDir folder, home;
+    fs::path program = folder / "sandboxed";
+    fs::path data = home / ".local/share/kelvane/sandboxed", cache = home / ".cache/kelvane/sandboxed";
 };
+
+TEST_F(Sandbox, AsAnOrdinaryUserTheWebProcessHasNoCapabilitiesAndNoneOfTheProgramsFolders) {
+    if (!succeeds(std::string(kAsNobody) + " /usr/bin/bwrap --unshare-pid --ro-bind / / /bin/true"))
+        GTEST_SKIP() << "bubblewrap cannot make namespaces for an ordinary user on this system";
+    // A store from before, readable by every user as earlier versions left it.
+    fs::create_directories(data);
+    fs::permissions(data, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
+    std::ofstream(data / "cookies.sqlite").close();
+    fs::create_directories(home / "run");
+    fs::permissions(home / "run", fs::perms::owner_all);
+    ASSERT_TRUE(succeeds("chown -R nobody " + home.path().string()));
+
+    Process browser("/bin/sh", {"-c", std::string("exec ") + kAsNobody + " \"$0\" 2>\"$1\"", program.string(),
+                                (home / "stderr.txt").string()},
+                    {{"HOME", home.path().string()},
+                     {"XDG_DATA_HOME", (home / ".local/share").string()},
+                     {"XDG_CACHE_HOME", (home / ".cache").string()},
+                     {"XDG_CONFIG_HOME", (home / ".config").string()},
+                     {"XDG_RUNTIME_DIR", (home / "run").string()}});
+    ASSERT_TRUE(server.wait_for("/home.html"));
+    auto web = web_process_of(browser.pid());
+    ASSERT_TRUE(web);
+    EXPECT_EQ(pid_namespace_levels(*web).size(), 2u) << "the web process shares the program's PID namespace";
+    EXPECT_EQ(status_of(*web, "CapPrm:"), "0000000000000000") << "the web process has capabilities";
+    // What the web process sees at the places of the program's folders.
+    const fs::path seen = "/proc/" + std::to_string(*web) + "/root";
+    EXPECT_FALSE(fs::exists(seen / data.relative_path() / "cookies.sqlite")) << "the cookies are in reach of pages";
+    EXPECT_FALSE(fs::exists(seen / cache.relative_path())) << "the cache is in reach of pages";
+
+    EXPECT_EQ(mode(data), fs::perms::owner_all);
+    EXPECT_EQ(mode(cache), fs::perms::owner_all);
+    EXPECT_EQ(mode(data / "cookies.sqlite"), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(errors().find("root"), std::string::npos) << errors();
+}
+
+TEST_F(Sandbox, AsRootTheProgramSaysThatPagesCannotBeContained) {
+    if (geteuid() != 0) GTEST_SKIP() << "not run as root";
+    Process browser("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", program.string(), (home / "stderr.txt").string()});
+    ASSERT_TRUE(find_window(browser.pid()));
+    ASSERT_TRUE(server.wait_for("/home.html"));
+    EXPECT_NE(errors().find("running as root"), std::string::npos) << errors();
+    if (!web_sandbox_can_run()) return;
+    auto web = web_process_of(browser.pid());
+    ASSERT_TRUE(web);
+    EXPECT_EQ(pid_namespace_levels(*web).size(), 2u) << "the web process shares the program's PID namespace";
+}
 
 TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
     // A user namespace that may not make further ones, and a program without capabilities
@@ -41,19 +110,15 @@ TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
     ASSERT_FALSE(succeeds("unshare --user --map-root-user sh -c '" + restrict +
                           " /usr/bin/bwrap --unshare-pid --ro-bind / / /bin/true'"));
 
-    const auto errors = folder / "stderr.txt";
     // Every step execs the next, so the program keeps the process id the test started.
     Process browser("/usr/bin/unshare", {"--user", "--map-root-user", "sh", "-c",
-                                         restrict + " \"$0\" 2>\"$1\"", program.string(), errors.string()});
+                                         restrict + " \"$0\" 2>\"$1\"", program.string(), (home / "stderr.txt").string()});
     ASSERT_TRUE(find_window(browser.pid()));
     ASSERT_TRUE(server.wait_for("/home.html"));
     auto web = web_process_of(browser.pid());
     ASSERT_TRUE(web);
     EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(browser.pid()).size());
-    std::ifstream in(errors);
-    std::stringstream text;
-    text << in.rdbuf();
-    EXPECT_NE(text.str().find("sandbox"), std::string::npos) << text.str();
+    EXPECT_NE(errors().find("sandbox"), std::string::npos) << errors();
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // What a created program's web view does beyond showing pages, tried from outside on a
-// site at 127.0.0.1: sessions kept between runs, new windows, downloads, and pages
-// rendered in the engine's sandbox. Each program gets a home folder of its own.
+// site at 127.0.0.1: sessions kept between runs, new windows, downloads, a page that will
+// not let the user go, and one program started twice. Each program gets a home folder of
+// its own. (The sandbox's tests see pages rendered in the engine's sandbox.)
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -27,15 +29,6 @@ std::string filling(const std::string& tag, const std::string& attributes) {
     return "<" + tag + " " + attributes + " style='display:block;width:100vw;height:100vh'>x</" + tag + ">";
 }
 
-// Where the sandbox can run, pages are rendered in it: the web process has a PID
-// namespace of its own.
-void expect_sandboxed(pid_t program) {
-    if (!web_sandbox_can_run()) return;
-    auto web = web_process_of(program);
-    ASSERT_TRUE(web);
-    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(program).size() + 1);
-}
-
 class WebSession : public testing::Test {
 protected:
     void SetUp() override {
@@ -44,16 +37,20 @@ protected:
         record.WriteProperty("Text1", server.url("/home.html"));
     }
 
-    // Starts the program made under `name` with a home folder of its own, and finds its
-    // window once its home page was shown.
+    // A home folder of the program's own.
+    std::map<std::string, std::string> environment() const {
+        return {{"HOME", home.path().string()},
+                {"XDG_DATA_HOME", (home / ".local/share").string()},
+                {"XDG_CACHE_HOME", (home / ".cache").string()},
+                {"XDG_CONFIG_HOME", (home / ".config").string()}};
+    }
+    // Starts the program made under `name` in that home, with more variables if given,
+    // and finds its window once its home page was shown.
     std::unique_ptr<Process> start(const std::string& name, std::map<std::string, std::string> environment = {},
                                    const char* shown = "/shown/home") {
         const int shown_before = server.count(shown);
         make_created_program(folder / name, record);
-        environment.insert({{"HOME", home.path().string()},
-                            {"XDG_DATA_HOME", (home / ".local/share").string()},
-                            {"XDG_CACHE_HOME", (home / ".cache").string()},
-                            {"XDG_CONFIG_HOME", (home / ".config").string()}});
+        environment.merge(this->environment());
         auto program = std::make_unique<Process>(folder / name, std::vector<std::string>{}, environment);
         if (auto found = find_window(program->pid())) window = found->id;
         EXPECT_NE(window, 0u);
@@ -87,7 +84,6 @@ TEST_F(WebSession, LoginSurvivesARestartAndProgramsWithOtherNamesShareNothing) {
                  "text/html", "Set-Cookie: login=alice; Max-Age=86400; Path=/; HttpOnly\r\n");
     auto first = start("alpha", {}, "/stored/nothing");
     EXPECT_EQ(requests_with("/home.html", "login=alice"), 0);
-    expect_sandboxed(first->pid());
     const std::string alpha_bytes = read_all(folder / "alpha");
     close_and_wait(*first);
 
@@ -145,22 +141,62 @@ TEST_F(WebSession, NewWindowsOpenInTheViewOrAsPopupsWithASize) {
     close_and_wait(*program);  // the main window ends the program, the popup with it
 }
 
-TEST_F(WebSession, WithTheStatusBarHiddenTheDesktopSaysWhereADownloadWent) {
+TEST_F(WebSession, TheDesktopSaysWhereADownloadWentWithTheStatusBarShownOrHidden) {
     NotificationService notifications;
     ASSERT_TRUE(notifications.ready()) << "no private session bus";
     server.serve("/report", "zip", "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
     server.serve("/home.html", page("home", filling("a", "href='/report'")));
-    record.WriteProperty("custom26", std::string("False"));  // no status bar
     // What the desktop's folder tool writes when there is no download folder: the home
     // folder itself, which is no place for downloads.
     std::filesystem::create_directories(home / ".config");
     std::ofstream(home / ".config/user-dirs.dirs") << "XDG_DOWNLOAD_DIR=\"$HOME/\"\n";
-    auto program = start("browser", {{"DBUS_SESSION_BUS_ADDRESS", notifications.address()}});
-    expect_sandboxed(program->pid());
-    ASSERT_TRUE(click_page());
-    ASSERT_TRUE(pump_until([&] { return !notifications.summaries().empty(); }));
-    EXPECT_EQ(notifications.summaries().front(), "Downloaded report.zip to " + (home / "Downloads").string());
+    for (const char* status_bar : {"True", "False"}) {
+        SCOPED_TRACE(status_bar);
+        record.WriteProperty("custom26", std::string(status_bar));
+        const std::size_t told = notifications.summaries().size();
+        auto program = start("browser", {{"DBUS_SESSION_BUS_ADDRESS", notifications.address()}});
+        ASSERT_TRUE(click_page());
+        ASSERT_TRUE(pump_until([&] { return notifications.summaries().size() > told; }));
+        EXPECT_TRUE(notifications.summaries().back().starts_with("Downloaded report")) << notifications.summaries().back();
+        EXPECT_TRUE(notifications.summaries().back().ends_with(" to " + (home / "Downloads").string()));
+    }
     EXPECT_EQ(read_all(home / "Downloads/report.zip"), "zip");
+}
+
+TEST_F(WebSession, ClosingTheWindowEndsTheProgramWhateverDialogsThePageKeepsOpening) {
+    server.serve("/home.html", "<html><body><script>for (;;) { alert('again'); prompt('and again'); }</script></body></html>");
+    auto program = start("browser", {}, "/home.html");
+    const auto main_window = find_window_titled("Everyday Browser");  // not a dialog's
+    ASSERT_TRUE(main_window);
+    window = main_window->id;
+    ASSERT_TRUE(wait_until([&] { return windows_of(program->pid()).size() == 2; })) << "no dialog came";
+    close_and_wait(*program);
+}
+
+TEST_F(WebSession, ASecondStartOpensItsWindowInTheRunningProgramWhichEndsWithItsLastWindow) {
+    // The desktop's session bus, where a program finds itself running.
+    std::unique_ptr<GTestDBus, decltype(&g_object_unref)> bus(g_test_dbus_new(G_TEST_DBUS_NONE), g_object_unref);
+    const std::string display = g_getenv("DISPLAY");
+    g_test_dbus_up(bus.get());  // which also forgets the display
+    g_setenv("DISPLAY", display.c_str(), TRUE);
+    auto environment = this->environment();
+    environment["DBUS_SESSION_BUS_ADDRESS"] = g_test_dbus_get_bus_address(bus.get());
+    server.serve("/home.html", "<html><body>home</body></html>", "text/html",
+                 "Set-Cookie: login=alice; Max-Age=86400; Path=/\r\n");
+    auto first = start("browser", environment, "/home.html");
+
+    Process second(folder / "browser", {}, environment);
+    ASSERT_TRUE(second.wait(kPatience)) << "the second start runs a program of its own";
+    ASSERT_TRUE(wait_until([&] { return windows_of(first->pid()).size() == 2; }));
+    ASSERT_TRUE(server.wait_for("/home.html", 2));
+    EXPECT_EQ(requests_with("/home.html", "Cookie: login=alice"), 1) << "the windows do not share their cookies";
+
+    ASSERT_TRUE(close_window(window));
+    ASSERT_TRUE(wait_until([&] { return windows_of(first->pid()).size() == 1; }));
+    EXPECT_TRUE(first->running());
+    window = windows_of(first->pid()).front().id;
+    close_and_wait(*first);
+    g_test_dbus_down(bus.get());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The status bar, and the media player for real: GStreamer on a local audio file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <memory>
@@ -69,6 +70,18 @@ TEST_F(Song, WhatIsAskedWhileThePlayerIsBuiltCounts) {
     EXPECT_EQ(player.URL(), song);
     pump_for(std::chrono::milliseconds(300));
     EXPECT_FALSE(silent.playing());
+}
+
+// An audio output whose opening never returns, as a sound server that hangs: a sink writing
+// into a pipe that nobody reads. The song goes on silently, and the window closes at once.
+TEST_F(Song, AnOutputThatNeverOpensHoldsNothingUp) {
+    ASSERT_EQ(mkfifo((folder / "device").c_str(), 0600), 0);
+    setenv("GST_AUDIO_SINK", ("filesink location=" + (folder / "device").string()).c_str(), 1);
+    BrowserWindow window;
+    window.show();
+    window.WindowsMediaPlayer1.set_URL(song);
+    EXPECT_TRUE(pump_until([&] { return window.WindowsMediaPlayer1.playing(); }));
+    unsetenv("GST_AUDIO_SINK");
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 #include "common/program_trailer.h"
 #include "maker/compiler/compiler.h"
+#include "platform/application.h"
+#include "platform/question_box.h"
 #include "tests/support/created_program.h"
 
 namespace kelvane::test {
@@ -67,7 +69,7 @@ TEST_F(Compiler, MakesTheTemplateWithTheTrailerAsAnExecutable) {
 }
 
 TEST_F(Compiler, NamesAsLongAsTheFolderTakesAndNoOthers) {
-    for (const std::string name : {std::string(250, 'n'), std::string(255, 'n')}) {
+    for (const std::string& name : {std::string(250, 'n'), std::string(255, 'n')}) {
         EXPECT_EQ(compile_program(record, folder.path(), name).error, "") << name.size();
         EXPECT_EQ(read_trailer(folder / name), record) << name.size();
         std::filesystem::remove(folder / name);
@@ -132,6 +134,39 @@ TEST_F(Compiler, AReadOnlyProgramIsRefusedAndKept) {
     EXPECT_EQ(bytes_of(folder / "program"), earlier);
     EXPECT_EQ(std::filesystem::status(folder / "program").permissions(), std::filesystem::perms(0444));
     EXPECT_EQ(files(), (std::vector<std::filesystem::path>{"browser.dat", "program"}));
+}
+
+// The template and the maker (this test program stands for it) are refused under any
+// name that reaches them; a file not made here goes only when the user agrees, which
+// Enter does not; an earlier program is replaced as ever.
+TEST_F(Compiler, ReplacesOnlyEarlierProgramsAndWhatTheUserAgreesTo) {
+    ASSERT_EQ(compile_program(record, folder.path(), "earlier").error, "");
+    std::filesystem::create_symlink(own_file(), folder / "maker link");
+    std::filesystem::create_hard_link(folder / "browser.dat", folder / "template too");
+    std::ofstream(folder / "notes.txt") << "notes";
+    ASSERT_EQ(mkfifo((folder / "pipe").c_str(), 0600), 0);  // read, it would never end
+    std::vector<Question> asked;
+    bool agree = false;
+    int declined = 0;
+    set_question_answers({{}, {}, {}, [&](const Question& q) { return asked.push_back(q), agree; }});
+    for (const char* name : {"browser.dat", "template too", "maker link", "notes.txt", "pipe"}) {
+        const CompileResult refused = compile_program(record, folder.path(), name);
+        EXPECT_NE(refused.error, "") << name;
+        declined += refused.declined;
+    }
+    EXPECT_EQ(declined, 2);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_TRUE(asked[0].text.find("notes.txt") != Glib::ustring::npos);
+    EXPECT_EQ(bytes_of(folder / "browser.dat"), bytes_of(template_path()));
+    EXPECT_TRUE(is_symlink(folder / "maker link") && is_fifo(folder / "pipe") && read_all(folder / "notes.txt") == "notes");
+    agree = true;
+    record.WriteProperty("Caption", std::string("Replacing"));
+    for (const char* name : {"notes.txt", "pipe", "earlier"}) {
+        EXPECT_EQ(compile_program(record, folder.path(), name).error, "") << name;
+        EXPECT_EQ(read_trailer(folder / name), record) << name;
+    }
+    EXPECT_EQ(asked.size(), 4u) << "none about the earlier program";
+    set_question_answers({});
 }
 
 }  // namespace

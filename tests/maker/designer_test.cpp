@@ -35,6 +35,8 @@ protected:
 };
 
 TEST_F(Designer, NineHandlesStandAroundTheSelectedControl) {
+    ASSERT_EQ(designer().handle.size(), 1u);
+    EXPECT_FALSE(designer().handle[0]->get_visible()) << "hidden from the start";
     designer().HideHandles();  // before any selection: only the hidden handle 0 is there
     ASSERT_EQ(designer().handle.size(), 1u);
     EXPECT_FALSE(designer().handle[0]->get_visible());

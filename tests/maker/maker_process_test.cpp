@@ -44,9 +44,10 @@ TEST(MakerProgram, OpensOnItsStartMenuAndEndsWhenItsWindowsAreClosed) {
     auto main = another_window(maker.pid(), menu->id);
     ASSERT_TRUE(main);
     // The engine's network process makes the cookie store: the engine was loaded and works,
-    // and the maker's views keep their sessions in a store of their own.
-    EXPECT_TRUE(wait_until([&] { return std::filesystem::exists(data / "kelvane/maker/cookies.sqlite"); }));
-    EXPECT_FALSE(std::filesystem::exists(data / "kelvane/kelvanemaker"));
+    // and the maker's views keep their sessions in a store of their own, apart from where
+    // programs of any name keep theirs.
+    EXPECT_TRUE(wait_until([&] { return std::filesystem::exists(data / "kelvanemaker/cookies.sqlite"); }));
+    EXPECT_FALSE(std::filesystem::exists(data / "kelvane"));
     ASSERT_TRUE(close_window(main->id));
     auto status = maker.wait(kPatience);
     ASSERT_TRUE(status);

@@ -31,6 +31,9 @@ void isolate_home() {
         setenv(variable, folder.c_str(), 1);
     }
     std::filesystem::permissions(home_root / ".run", std::filesystem::perms::owner_all);
+    // Nor the user's session bus: a program under test would find there one started by
+    // another test, and open its window in that one.
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 }  // namespace kelvane::test

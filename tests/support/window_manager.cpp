@@ -3,11 +3,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <glib.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <sstream>
+#include <memory>
 
 #include "tests/support/patience.h"
 #include "tests/support/process.h"
@@ -49,10 +49,8 @@ bool change(Display* d, unsigned long id, const char* name, Atom type, int forma
 }
 
 std::filesystem::path find_program(const std::string& name) {
-    std::istringstream path(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin");
-    for (std::string folder; std::getline(path, folder, ':');)
-        if (std::filesystem::exists(std::filesystem::path(folder) / name)) return std::filesystem::path(folder) / name;
-    return "/usr/bin/" + name;
+    std::unique_ptr<gchar, decltype(&g_free)> found(g_find_program_in_path(name.c_str()), g_free);
+    return found ? std::filesystem::path(found.get()) : std::filesystem::path("/usr/bin") / name;
 }
 
 }  // namespace

@@ -1,0 +1,171 @@
+// The page area of a created program, used as a person would: a page's full screen,
+// printing, a form sent again, the right-click menu and the zoom kept per site. The pages
+// report to the test server what happened.
+#include <gtest/gtest.h>
+#include <gdkmm/window.h>
+#include <gtkmm/clipboard.h>
+
+#include <sys/stat.h>
+
+#include "tests/support/created_program.h"
+#include "tests/support/http_server.h"
+#include "tests/support/keyboard.h"
+#include "tests/support/process.h"
+#include "tests/support/pump.h"
+#include "tests/support/window_manager.h"
+#include "tests/support/x_window.h"
+
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
+
+namespace kelvane::test {
+namespace {
+
+constexpr unsigned long kGreen = 0x00ff00;
+
+// A page on a green body that fills it, which reports being shown and its width then.
+std::string page(const std::string& name, const std::string& body = "") {
+    return "<html><body style='margin:0;background:#0f0;height:100vh'><script>addEventListener('pageshow', () => "
+           "fetch('/shown/" + name + "/' + innerWidth))</script>" + body + "</body></html>";
+}
+
+// Without a window manager the window under the pointer has the keyboard.
+class PageArea : public testing::Test {
+protected:
+    void start(const std::string& name = "program") {
+        record.WriteProperty("Text1", server.url("/home.html"));
+        make_created_program(folder / name, record);
+        program = std::make_unique<Process>(folder / name, std::vector<std::string>{}, environment);
+        const auto found = find_window(program->pid(), manager ? std::chrono::milliseconds(0) : kPatience);
+        const auto managed = manager ? managed_window(program->pid()) : std::nullopt;
+        ASSERT_TRUE(found || managed);
+        window = managed ? *managed : found->id;
+        ASSERT_TRUE(wait_until([&] { return pixel(window, 300, 200) == kGreen; }));
+    }
+    // The program's windows and menus on the screen, less the small ones GTK keeps off it.
+    long windows() {
+        const auto shown = windows_of(program->pid());
+        return std::count_if(shown.begin(), shown.end(), [](const XWindowInfo& w) { return w.width > 20; });
+    }
+
+    std::unique_ptr<WindowManager> manager;
+    HttpServer server;
+    TempDir folder;
+    SettingsRecord record = default_record();
+    std::map<std::string, std::string> environment;
+    std::unique_ptr<Process> program;
+    unsigned long window = 0;
+};
+
+// Where the window stands, its size and its frame.
+std::array<long, 8> placement(unsigned long id) {
+    int x = 0, y = 0;
+    Glib::wrap(gdk_x11_window_foreign_new_for_display(Gdk::Display::get_default()->gobj(), id))->get_origin(x, y);
+    const auto info = window_info(id).value_or(XWindowInfo{});
+    const auto frame = frame_extents(id).value_or(std::array<long, 4>{});
+    return {x, y, info.width, info.height, frame[0], frame[1], frame[2], frame[3]};
+}
+
+// Full screen is the window manager's to give: with a fixed border left by Escape, with a
+// sizable one by the page itself.
+class FullScreen : public PageArea, public testing::WithParamInterface<const char*> {
+protected:
+    FullScreen() { manager = std::make_unique<WindowManager>(); }
+};
+
+TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured) {
+    server.serve("/home.html", page("home", "<script>document.onclick = () => document.fullscreenElement ? "
+                                            "document.exitFullscreen() : document.documentElement.requestFullscreen()"
+                                            "</script>"));
+    const bool sizable = GetParam() == std::string("2");
+    record.WriteProperty("custom23", std::string(GetParam()));
+    record.WriteProperty("Caption", std::string("Configured"));
+    ASSERT_TRUE(manager->running()) << "openbox did not start";
+    start();
+    const auto configured = placement(window);
+    ASSERT_TRUE(click(window, 300, 200));
+    const auto [screen_width, screen_height] = screen_size();
+    // The page's green everywhere, also where the address box and the status bar were.
+    EXPECT_TRUE(wait_until([&] {
+        const auto now = placement(window);
+        return now[2] == screen_width && now[3] == screen_height && pixel(window, 20, 20) == kGreen &&
+               pixel(window, screen_width / 2, screen_height - 3) == kGreen;
+    }));
+    ASSERT_TRUE(sizable ? click(window, 300, 200) : press_keys("Escape"));
+    EXPECT_TRUE(wait_until([&] { return placement(window) == configured && pixel(window, 20, 20) != kGreen; }));
+    EXPECT_EQ(wm_name(window), "Configured");
+    EXPECT_EQ(resizable(window), sizable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Borders, FullScreen, testing::Values("1", "2"),
+                         [](const auto& info) { return std::string("Border") + info.param; });
+
+TEST_F(PageArea, CtrlPOpensThePrintDialog) {
+    server.serve("/home.html", page("home"));
+    start();
+    ASSERT_TRUE(click(window, 300, 200) && press_keys("ctrl+p"));
+    EXPECT_TRUE(find_window_titled("Print"));
+    ASSERT_TRUE(press_keys("Escape"));
+    EXPECT_TRUE(wait_until([&] { return windows() == 1; }));
+}
+
+TEST_F(PageArea, AFormIsSentAgainOnlyWhenTheUserSaysSo) {
+    server.serve("/home.html", page("home", "<form method=post action=/posted.html><button "
+                                            "style='width:100vw;height:100vh;background:#0f0;border:0'></button></form>"));
+    server.serve("/posted.html", page("posted"));
+    start();
+    ASSERT_TRUE(click(window, 300, 200) && server.wait_for("/shown/posted/569"));
+    // Enter gives the default answer, No, which sends nothing; Yes sends the form again.
+    for (const char* answer : {"Return", "alt+y"}) {
+        ASSERT_TRUE(pointer_move(window, 300, 200) && press_keys("F5"));
+        const auto question = find_window_titled("Send the form again?");
+        ASSERT_TRUE(question);
+        ASSERT_TRUE(pointer_move(question->id, 10, 10) && press_keys(answer));
+        ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
+    }
+    EXPECT_TRUE(server.wait_for("/posted.html", 2));
+    EXPECT_EQ(server.count("/posted.html"), 2);
+}
+
+TEST_F(PageArea, RightClickMenuOpensLinksInTheDefaultBrowserAndCopiesAddresses) {
+    const auto opened = register_default_handler(folder.path(), {"http", "https"});
+    environment = {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()}};
+    server.serve("/home.html", page("home", "<a href='/linked.html' style='display:block;height:50vh'>link</a>"));
+    start();
+    const std::string link = server.url("/linked.html");
+    auto copied = [](const std::string& text) { return [text] { return Gtk::Clipboard::get()->wait_for_text() == text; }; };
+    const std::tuple<int, std::vector<const char*>, std::function<bool()>> choices[] = {
+        {50, {"Down", "Down"}, [&] { return read_all(opened) == link + "\n"; }},  // the one after "Open Link"
+        {50, {"Down", "Down", "Down", "Down"}, copied(link)},                       // "Copy Link Address"
+        {250, {"Up"}, copied(server.url("/home.html"))},                          // the last
+    };
+    for (const auto& [y, keys, done] : choices) {
+        ASSERT_TRUE(pointer_move(window, 300, y) && press_keys("button3"));
+        ASSERT_TRUE(wait_until([&] { return windows() == 2; })) << "no menu";
+        for (const char* key : keys) ASSERT_TRUE(press_keys(key));
+        ASSERT_TRUE(press_keys("Return"));
+        EXPECT_TRUE(pump_until(done)) << keys.size();
+    }
+    EXPECT_EQ(server.count("/linked.html"), 0) << "the program did not follow the link itself";
+}
+
+TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
+    const std::string other_site = "http://localhost:" + std::to_string(server.port()) + "/other.html";
+    server.serve("/home.html", page("home", "<a href='" + other_site + "' style='display:block;height:50vh'>x</a>"
+                                            "<script>onresize = () => fetch('/resized/' + innerWidth)</script>"));
+    server.serve("/other.html", page("other"));
+    start("zoomer");
+    ASSERT_TRUE(click(window, 300, 250) && press_keys("ctrl+plus") && press_keys("ctrl+plus"));
+    ASSERT_TRUE(server.wait_for("/resized/455"));  // the page's 569 pixels at 125 %
+    ASSERT_TRUE(close_window(window) && program->wait(kPatience));
+
+    start("zoomer");
+    EXPECT_TRUE(server.wait_for("/shown/home/455"));
+    ASSERT_TRUE(click(window, 300, 50));
+    EXPECT_TRUE(server.wait_for("/shown/other/569")) << "another site is not zoomed";
+    struct stat kept {};
+    EXPECT_EQ(stat((std::string(getenv("XDG_DATA_HOME")) + "/kelvane/zoomer/zoom-levels").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_mode & 0777, 0600u);
+}
+
+}  // namespace
+}  // namespace kelvane::test

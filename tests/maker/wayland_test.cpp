@@ -1,0 +1,85 @@
+// The maker and the browsers it makes on a Wayland desktop (weston, headless): where it offers
+// X11 (XWayland) they run on that, where windows are placed and sized as designed; where it
+// does not, they run natively and warn of nothing.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/support/created_program.h"
+#include "tests/support/patience.h"
+#include "tests/support/process.h"
+
+namespace kelvane::test {
+namespace {
+
+// The X display's windows with their titles, wherever the window manager framed them.
+std::string x_windows(const std::string& display) {
+    std::string listed;
+    if (FILE* tool = popen(("xwininfo -root -tree -display " + display + " 2>/dev/null").c_str(), "r")) {
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, tool)) listed.append(buffer, n);
+        pclose(tool);
+    }
+    return listed;
+}
+
+class OnWayland : public testing::TestWithParam<std::tuple<const char*, bool>> {};
+
+TEST_P(OnWayland, RunsOnXWaylandWhereOfferedAndNativelyElsewhere) {
+    const auto [name, xwayland] = GetParam();
+    TempDir folder, runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);  // as Wayland wants it
+    std::vector<std::string> args{"--backend=headless-backend.so", "--socket=wayland-test", "--no-config",
+                                  "--log=" + (runtime / "log").string()};
+    if (xwayland) args.push_back("--xwayland");
+    Process weston("/usr/bin/weston", args, {{"XDG_RUNTIME_DIR", runtime.path().string()}});
+    std::string display;  // the X display that it offers, as it names it when it starts XWayland
+    ASSERT_TRUE(wait_until([&] {
+        const std::string log = read_all(runtime / "log"), listening = "xserver listening on display ";
+        if (const auto at = log.find(listening); at != std::string::npos)
+            display = log.substr(at + listening.size(), log.find('\n', at) - at - listening.size());
+        return std::filesystem::exists(runtime / "wayland-test") && (!xwayland || !display.empty());
+    }));
+    std::filesystem::path program = folder / name;
+    const std::string title = name == std::string("kelvanemaker") ? "Kelvane" : "Made Here";
+    if (program.filename() == "kelvanemaker") {
+        std::filesystem::copy_file(KELVANE_MAKER_PATH, program);
+        std::filesystem::copy_file(template_path(), folder / "browser.dat");
+    } else {
+        SettingsRecord record = default_record();
+        record.WriteProperty("Caption", title);
+        record.WriteProperty("Text1", std::string("about:blank"));
+        record.WriteProperty("url", std::string());
+        make_created_program(program, record);
+    }
+    const auto said = folder / "said";  // its error output, and natively what it says to the desktop
+    Process started("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", program.string(), said.string()},
+                    {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"WAYLAND_DISPLAY", "wayland-test"},
+                     {"DISPLAY", display}, {"HOME", folder.path().string()}, {"XDG_DATA_HOME", (folder / "data").string()},
+                     {"XDG_CACHE_HOME", (folder / "cache").string()}, {"WAYLAND_DEBUG", xwayland ? "" : "client"}});
+    if (xwayland) {
+        EXPECT_TRUE(wait_until([&] { return x_windows(display).find("\"" + title + "\": (") != std::string::npos; }));
+        return;
+    }
+    EXPECT_TRUE(wait_until([&] {
+        const std::string protocol = read_all(said);
+        return protocol.find(".set_title(\"" + title + "\")") != std::string::npos &&
+               protocol.find(".ack_configure(") != std::string::npos;
+    })) << "a window named and shown";
+    EXPECT_TRUE(started.running());
+    // Nothing but the keyboard and pointer missing, which a headless desktop has none of.
+    std::istringstream lines(read_all(said));
+    for (std::string line; std::getline(lines, line);) {
+        const bool warns = line.find("WARNING") != std::string::npos || line.find("CRITICAL") != std::string::npos;
+        EXPECT_TRUE(!warns || line.find("GDK_IS_SEAT") != std::string::npos || line.find("GDK_IS_DEVICE") != std::string::npos)
+            << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, OnWayland, testing::Combine(testing::Values("kelvanemaker", "program"), testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "OnXWayland" : "Natively");
+                         });
+
+}  // namespace
+}  // namespace kelvane::test
