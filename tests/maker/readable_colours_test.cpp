@@ -1,16 +1,16 @@
-// Text on the user's colour reads: the rule over a grid of colours, and the pixels of a
-// created program, the colour preview and the full preview on dark and light colours,
-// under the light and the dark theme, with the window active and in the background.
+// Text reads (4.5:1) on what is painted behind it: the rule over a grid of colours; the
+// pixels of a created program on dark and light colours, with its window active and in the
+// background; every text of the maker's main window and full preview, the colour preview
+// and the theme's panels included, focused or not; under the light and the dark theme.
 #include <gdkmm/pixbuf.h>
 #include <gtkmm/settings.h>
 
-#include "maker/dialogs/window_dialog.h"
-#include "maker/mainwindow/main_window.h"
 #include "maker/preview/preview_window.h"
 #include "platform/colors.h"
 #include "tests/maker/maker_fixture.h"
 #include "tests/support/http_server.h"
 #include "tests/support/process.h"
+#include "tests/support/widgets.h"
 #include "tests/support/x_window.h"
 
 #include <gdk/gdkx.h>  // after gtkmm, which its macros would break
@@ -18,16 +18,44 @@
 namespace kelvane::test {
 namespace {
 
+Gdk::RGBA rgb(int r, int g, int b) {
+    Gdk::RGBA colour;
+    colour.set_rgba_u(r * 257, g * 257, b * 257);
+    return colour;
+}
+
 TEST(ReadableTextColor, ReadsOnEveryColour) {
     for (int r = 0; r < 256; r += 5)
         for (int g = 0; g < 256; g += 5)
-            for (int b = 0; b < 256; b += 5) {
-                Gdk::RGBA back;
-                back.set_rgba_u(r * 257, g * 257, b * 257);
-                ASSERT_GE(contrast_ratio(back, readable_text_color(back)), 4.5) << r << ',' << g << ',' << b;
-            }
-    EXPECT_DOUBLE_EQ(contrast_ratio(Gdk::RGBA("#000"), Gdk::RGBA("#fff")), 21);
-    EXPECT_DOUBLE_EQ(contrast_ratio(Gdk::RGBA("#777"), Gdk::RGBA("#777")), 1);
+            for (int b = 0; b < 256; b += 5)
+                ASSERT_GE(contrast_ratio(rgb(r, g, b), readable_text_color(rgb(r, g, b))), 4.5) << r << ',' << g << ',' << b;
+    EXPECT_DOUBLE_EQ(contrast_ratio(rgb(0, 0, 0), rgb(255, 255, 255)), 21);
+    EXPECT_DOUBLE_EQ(contrast_ratio(rgb(119, 119, 119), rgb(119, 119, 119)), 1);
+}
+
+Gdk::RGBA style_colour(GtkWidget* widget, const char* property) {
+    GtkStyleContext* style = gtk_widget_get_style_context(widget);
+    GdkRGBA* colour = nullptr;
+    gtk_style_context_get(style, gtk_style_context_get_state(style), property, &colour, nullptr);
+    return Gdk::RGBA(colour, false);
+}
+
+// Each text against the nearest background painted behind it; a push button that the theme
+// draws (its colour a picture) pairs its text with that itself.
+std::vector<std::string> unreadable_texts(Gtk::Window& window) {
+    std::vector<std::string> found;
+    for_each_widget(GTK_WIDGET(window.gobj()), [&](GtkWidget* widget) {
+        if (!gtk_widget_is_drawable(widget) || !(GTK_IS_LABEL(widget) || GTK_IS_ENTRY(widget))) return;
+        const Gdk::RGBA text = style_colour(widget, "color");
+        for (GtkWidget* w = widget; w; w = gtk_widget_get_parent(w)) {
+            const Gdk::RGBA back = style_colour(w, "background-color");
+            if (back.get_alpha() < 1 && GTK_IS_BUTTON(w) && !GTK_IS_TOGGLE_BUTTON(w)) break;
+            if (back.get_alpha() < 1) continue;
+            if (contrast_ratio(text, back) < 4.5) found.push_back(text.to_string() + " on " + back.to_string());
+            break;
+        }
+    });
+    return found;
 }
 
 struct Look {
@@ -38,48 +66,13 @@ struct Look {
 
 void PrintTo(const Look& look, std::ostream* out) { *out << look.name; }
 
-// The address box and the three buttons at the design's places, in pixels.
-const std::vector<Gdk::Rectangle> kTopBar = {{8, 8, 249, 25}, {256, 8, 113, 25}, {368, 8, 113, 25}, {480, 8, 97, 25}};
-
 class ReadableColours : public MakerFixture, public testing::WithParamInterface<Look> {
 protected:
-    ReadableColours() { dark_theme() = GetParam().dark_theme; }
-    ~ReadableColours() override { dark_theme() = false; }
-    static Glib::PropertyProxy<bool> dark_theme() {
-        return Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme();
+    ReadableColours() {
+        Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = GetParam().dark_theme;
+        Gtk::Settings::get_default()->property_gtk_enable_animations() = false;  // colours as they end up
     }
-
-    // Looks at the window once two looks in a row find the same pixels, active (the
-    // pointer in it: there is no window manager) and in the background. Inside each
-    // control (its frame left out) most pixels are the chosen colour, and some pixel, of
-    // the text, reads on it.
-    void expect_readable(unsigned long id, const std::vector<Gdk::Rectangle>& controls) {
-        auto window = Glib::wrap(gdk_x11_window_foreign_new_for_display(Gdk::Display::get_default()->gobj(), id));
-        const Gdk::RGBA back = *colour_to_rgba(GetParam().colour);
-        for (bool active : {true, false}) {
-            ASSERT_TRUE(active ? pointer_move(id, 300, 200) : pointer_move(id, window->get_width() + 50, 0));
-            auto grab = [&] { return Gdk::Pixbuf::create(window, 0, 0, window->get_width(), window->get_height()); };
-            auto picture = grab();
-            pump_until([&] {
-                auto again = std::exchange(picture, grab());
-                return std::equal(again->get_pixels(), again->get_pixels() + again->get_byte_length(), picture->get_pixels());
-            });
-            for (const Gdk::Rectangle& control : controls) {
-                int chosen = 0, all = 0;
-                double best = 1;
-                for (int y = control.get_y() + 4; y < control.get_y() + control.get_height() - 4; ++y)
-                    for (int x = control.get_x() + 4; x < control.get_x() + control.get_width() - 4; ++x, ++all) {
-                        const guint8* p = picture->get_pixels() + y * picture->get_rowstride() + x * picture->get_n_channels();
-                        Gdk::RGBA seen;
-                        seen.set_rgba_u(p[0] * 257, p[1] * 257, p[2] * 257);
-                        chosen += rgba_to_colour(seen) == GetParam().colour;
-                        best = std::max(best, contrast_ratio(seen, back));
-                    }
-                EXPECT_GT(chosen * 2, all) << "control at " << control.get_x() << (active ? ", active" : ", in the background");
-                EXPECT_GE(best, 4.5) << "control at " << control.get_x() << (active ? ", active" : ", in the background");
-            }
-        }
-    }
+    ~ReadableColours() override { Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false; }
 };
 
 TEST_P(ReadableColours, InACreatedProgram) {
@@ -94,20 +87,49 @@ TEST_P(ReadableColours, InACreatedProgram) {
     ASSERT_TRUE(window);
     // Into the page, so that the address box shows its text unselected.
     ASSERT_TRUE(wait_until([&] { return pixel(window->id, 300, 200) == 0xffffffu; }) && click(window->id, 300, 200));
-    expect_readable(window->id, kTopBar);
+    const std::int32_t c = GetParam().colour;
+    const Gdk::RGBA back = rgb(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF);
+    auto gdk = Glib::wrap(gdk_x11_window_foreign_new_for_display(Gdk::Display::get_default()->gobj(), window->id));
+    // Active (the pointer in it: there is no window manager) and in the background.
+    for (bool active : {true, false}) {
+        ASSERT_TRUE(active ? pointer_move(window->id, 300, 200) : pointer_move(window->id, window->width + 50, 0));
+        // Looked at once two looks in a row find the same pixels.
+        auto grab = [&] { return Gdk::Pixbuf::create(gdk, 0, 0, window->width, window->height); };
+        auto picture = grab();
+        pump_until([&] {
+            auto again = std::exchange(picture, grab());
+            return std::equal(again->get_pixels(), again->get_pixels() + again->get_byte_length(), picture->get_pixels());
+        });
+        // The address box and the three buttons at their design places, in pixels: inside
+        // each, its frame left out, most pixels are the chosen colour and some, of the text, read on it.
+        for (const Gdk::Rectangle& control : {Gdk::Rectangle(8, 8, 249, 25), {256, 8, 113, 25}, {368, 8, 113, 25}, {480, 8, 97, 25}}) {
+            int chosen = 0, all = 0;
+            double best = 1;
+            for (int y = control.get_y() + 4; y < control.get_y() + control.get_height() - 4; ++y)
+                for (int x = control.get_x() + 4; x < control.get_x() + control.get_width() - 4; ++x, ++all) {
+                    const guint8* p = picture->get_pixels() + y * picture->get_rowstride() + x * picture->get_n_channels();
+                    chosen += (p[0] | p[1] << 8 | p[2] << 16) == c;
+                    best = std::max(best, contrast_ratio(rgb(p[0], p[1], p[2]), back));
+                }
+            EXPECT_GT(chosen * 2, all) << "control at " << control.get_x() << ", active " << active;
+            EXPECT_GE(best, 4.5) << "control at " << control.get_x() << ", active " << active;
+        }
+    }
 }
 
-TEST_P(ReadableColours, InTheColourPreviewAndTheFullPreview) {
-    colours.push_back(GetParam().colour);
-    MainWindow& main = forms.Form1();
-    main.Text4.set_text("about:blank");
-    main.Command6.clicked();
-    forms.Form3().Command2.clicked();
-    ASSERT_TRUE(show_and_wait_drawn(main) && show_and_wait_drawn(forms.frmMain()));
-    int x = 0, y = 0;
-    main.Label1.translate_coordinates(main, 0, 0, x, y);
-    expect_readable(gdk_x11_window_get_xid(main.get_window()->gobj()), {{x, y, main.Label1.get_width(), main.Label1.get_height()}});
-    expect_readable(gdk_x11_window_get_xid(forms.frmMain().get_window()->gobj()), kTopBar);
+TEST_P(ReadableColours, InTheMakersWindows) {
+    colours.push_back(GetParam().colour);  // for the colour preview and the full preview
+    main().Command6.clicked();
+    main().Frame3.show();
+    window_dialog().Command2.clicked();
+    for (Gtk::Window* window : std::initializer_list<Gtk::Window*>{&main(), &forms.frmMain()}) {
+        for (bool backdrop : {false, true}) {
+            backdrop ? window->set_state_flags(Gtk::STATE_FLAG_BACKDROP, false)
+                     : window->unset_state_flags(Gtk::STATE_FLAG_BACKDROP);
+            ASSERT_TRUE(show_and_wait_drawn(*window));
+            EXPECT_EQ(unreadable_texts(*window), std::vector<std::string>{}) << window->get_title() << ", backdrop " << backdrop;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Colours, ReadableColours,
