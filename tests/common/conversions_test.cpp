@@ -26,13 +26,8 @@ TEST(ParseNumber, DecimalNumbersWithBlanksSignsAndExponentsAndNothingElse) {
 // Each stored value through each conversion; nullopt where the step fails. Whole numbers
 // take the nearest, a half the even one; each fails outside its own range.
 TEST(Conversions, RoundHalfToEvenAndFailOutsideTheirRange) {
-    const struct {
-        Value value;
-        std::optional<std::string> text;
-        std::optional<std::int32_t> colour;
-        std::optional<float> number;
-        std::optional<std::int16_t> code;
-    } cases[] = {
+    const std::tuple<Value, std::optional<std::string>, std::optional<std::int32_t>, std::optional<float>,
+                     std::optional<std::int16_t>> cases[] = {
         {Value{}, ""s, 0, 0.0f, 0},  // a key the record lacks
         {"2.5"s, "2.5"s, 2, 2.5f, 2},
         {"-3.5"s, "-3.5"s, -4, -3.5f, -4},
@@ -45,12 +40,11 @@ TEST(Conversions, RoundHalfToEvenAndFailOutsideTheirRange) {
         {std::int16_t{-32768}, "-32768"s, -32768, -32768.0f, -32768},
         {Picture{{0x89, 'P', 'N', 'G'}}, nullopt, nullopt, nullopt, nullopt},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.text));
-        EXPECT_EQ(to_text(c.value), c.text);
-        EXPECT_EQ(to_colour(c.value), c.colour);
-        EXPECT_EQ(to_number(c.value), c.number);
-        EXPECT_EQ(to_code(c.value), c.code);
+    for (const auto& [value, text, colour, number, code] : cases) {
+        EXPECT_EQ(to_text(value), text);
+        EXPECT_EQ(to_colour(value), colour) << testing::PrintToString(text);
+        EXPECT_EQ(to_number(value), number) << testing::PrintToString(text);
+        EXPECT_EQ(to_code(value), code) << testing::PrintToString(text);
     }
 }
 

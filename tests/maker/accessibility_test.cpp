@@ -1,13 +1,16 @@
 // The maker for people who do not see or use it as drawn: through the toolkit's accessible
 // objects every control that takes the focus has a name and each field the caption above
-// it; every caption reads whole, on every page; message boxes and choosers open over the
-// window that opened them, centred on it as far as the screen allows, within the screen.
+// it; every text reads (4.5:1) on what is behind it, under the light and the dark theme,
+// and every caption whole, on every page; message boxes and choosers open over the window
+// that opened them, centred on it as far as the screen allows, within the screen.
 #include <atk/atk.h>
 #include <glibmm/main.h>
 #include <gtkmm/dialog.h>
+#include <gtkmm/settings.h>
 
 #include "maker/dialogs/start_menu.h"
 #include "maker/preview/preview_window.h"
+#include "platform/colors.h"
 #include "tests/maker/maker_fixture.h"
 #include "tests/support/widgets.h"
 
@@ -16,11 +19,29 @@ namespace {
 
 const char* name_of(GtkWidget* widget) { return atk_object_get_name(gtk_widget_get_accessible(widget)); }
 
-// What a person would miss in a widget that shows: its name, or part of its text where the
-// maker chose it (the full preview shows the user's captions at the user's sizes).
+Gdk::RGBA style_colour(GtkWidget* widget, const char* property) {
+    GtkStyleContext* style = gtk_widget_get_style_context(widget);
+    GdkRGBA* colour = nullptr;
+    gtk_style_context_get(style, gtk_style_context_get_state(style), property, &colour, nullptr);
+    return Gdk::RGBA(colour, false);
+}
+
+// What a person would miss in a widget that shows: its name; its text, where that does not
+// read on the nearest background painted behind it (a push button that the theme draws,
+// its colour a picture, pairs its text with that itself); part of a caption that the maker
+// chose (the full preview shows the user's captions at the user's sizes).
 std::string missing(GtkWidget* widget, bool captions) {
     if (!gtk_widget_is_drawable(widget)) return {};
     if (gtk_widget_get_can_focus(widget) && !*(name_of(widget) ?: "")) return std::string("name of ") + G_OBJECT_TYPE_NAME(widget);
+    if (!GTK_IS_LABEL(widget) && !GTK_IS_ENTRY(widget)) return {};
+    const Gdk::RGBA text = style_colour(widget, "color");
+    for (GtkWidget* w = widget; w; w = gtk_widget_get_parent(w)) {
+        const Gdk::RGBA back = style_colour(w, "background-color");
+        if (back.get_alpha() < 1 && GTK_IS_BUTTON(w) && !GTK_IS_TOGGLE_BUTTON(w)) break;
+        if (back.get_alpha() < 1) continue;
+        if (contrast_ratio(text, back) < 4.5) return text.to_string() + " on " + back.to_string();
+        break;
+    }
     if (!captions || !GTK_IS_LABEL(widget)) return {};
     PangoLayout* layout = gtk_label_get_layout(GTK_LABEL(widget));
     int width = 0, height = 0;
@@ -32,8 +53,18 @@ std::string missing(GtkWidget* widget, bool captions) {
 
 class Accessibility : public MakerFixture {};
 
-TEST_F(Accessibility, EveryControlIsNamedAndEveryCaptionReadsWholeOnEveryPage) {
-    main().Text5.set_text("255");
+class Themes : public MakerFixture, public testing::WithParamInterface<bool> {
+protected:
+    Themes() {
+        Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = GetParam();
+        Gtk::Settings::get_default()->property_gtk_enable_animations() = false;  // colours as they end up
+    }
+    ~Themes() override { Gtk::Settings::get_default()->property_gtk_application_prefer_dark_theme() = false; }
+};
+
+TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot) {
+    colours = {0x400000};  // dark blue, for the colour preview and the full preview
+    main().Command6_Click();
     main().Check1.set_active(true);  // the full preview with its media player
     window_dialog().Command2_Click();
     // The first pages, then the background preview, the position dialog's second page, the start menu's options.
@@ -43,12 +74,17 @@ TEST_F(Accessibility, EveryControlIsNamedAndEveryCaptionReadsWholeOnEveryPage) {
         turn();
         for (Gtk::Window* window : std::initializer_list<Gtk::Window*>{&forms.frmSplash(), &main(), &positions(),
                                                                        &window_dialog(), &forms.frmMain()}) {
-            ASSERT_TRUE(show_and_wait_drawn(*window));
-            std::vector<std::string> found;
-            for_each_widget(GTK_WIDGET(window->gobj()), [&](GtkWidget* w) {
-                if (std::string what = missing(w, window != &forms.frmMain()); !what.empty()) found.push_back(what);
-            });
-            EXPECT_EQ(found, std::vector<std::string>{}) << window->get_title();
+            for (bool backdrop : {false, true}) {
+                // Where the maker paints panels and colours, also in a window without the focus.
+                if (backdrop && window != &main() && window != &forms.frmMain()) break;
+                backdrop ? window->set_state_flags(Gtk::STATE_FLAG_BACKDROP, false) : window->unset_state_flags(Gtk::STATE_FLAG_BACKDROP);
+                ASSERT_TRUE(show_and_wait_drawn(*window));
+                std::vector<std::string> found;
+                for_each_widget(GTK_WIDGET(window->gobj()), [&](GtkWidget* w) {
+                    if (std::string what = missing(w, window != &forms.frmMain()); !what.empty()) found.push_back(what);
+                });
+                EXPECT_EQ(found, std::vector<std::string>{}) << window->get_title() << ", backdrop " << backdrop;
+            }
         }
     }
     EXPECT_EQ(positions().Command1.get_label(), "back");
@@ -56,6 +92,8 @@ TEST_F(Accessibility, EveryControlIsNamedAndEveryCaptionReadsWholeOnEveryPage) {
     EXPECT_FALSE(positions().Frame1.get_visible());
     EXPECT_EQ(positions().Command1.get_label(), "More Options");
 }
+
+INSTANTIATE_TEST_SUITE_P(Each, Themes, testing::Bool(), [](const auto& info) { return std::string(info.param ? "Dark" : "Light"); });
 
 TEST_F(Accessibility, FieldsAreNamedByTheCaptionAboveThem) {
     for (Placement* page : {&positions().client(), &positions().Frame1.area(), &window_dialog().client()})
