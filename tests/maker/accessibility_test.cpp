@@ -77,7 +77,8 @@ TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot)
             for (bool backdrop : {false, true}) {
                 // Where the maker paints panels and colours, also in a window without the focus.
                 if (backdrop && window != &main() && window != &forms.frmMain()) break;
-                backdrop ? window->set_state_flags(Gtk::STATE_FLAG_BACKDROP, false) : window->unset_state_flags(Gtk::STATE_FLAG_BACKDROP);
+                backdrop ? window->set_state_flags(Gtk::STATE_FLAG_BACKDROP, false)
+                         : window->unset_state_flags(Gtk::STATE_FLAG_BACKDROP);
                 ASSERT_TRUE(show_and_wait_drawn(*window));
                 std::vector<std::string> found;
                 for_each_widget(GTK_WIDGET(window->gobj()), [&](GtkWidget* w) {
@@ -143,10 +144,14 @@ TEST_F(Accessibility, DialogsBelongToTheirWindowAndFitTheScreen) {
         open();
         watch.disconnect();
         EXPECT_EQ(transient_for, owner) << owner->get_title();
+        // Centred on its window, moved no further than the screen asks.
+        const auto centred = [](int at, int size, int inner, int screen) {
+            return std::clamp(at + (size - inner) / 2, 0, screen - inner);
+        };
         const Gdk::Rectangle own = frame(*owner);
         const int width = owner->get_screen()->get_width(), height = owner->get_screen()->get_height();
-        EXPECT_NEAR(dialog.get_x(), std::clamp(own.get_x() + (own.get_width() - dialog.get_width()) / 2, 0, width - dialog.get_width()), 1);
-        EXPECT_NEAR(dialog.get_y(), std::clamp(own.get_y() + (own.get_height() - dialog.get_height()) / 2, 0, height - dialog.get_height()), 1);
+        EXPECT_NEAR(dialog.get_x(), centred(own.get_x(), own.get_width(), dialog.get_width(), width), 1);
+        EXPECT_NEAR(dialog.get_y(), centred(own.get_y(), own.get_height(), dialog.get_height(), height), 1);
         EXPECT_LE(dialog.get_width(), width);
     }
 }

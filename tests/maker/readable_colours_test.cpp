@@ -72,8 +72,9 @@ TEST_P(ReadableColours, InACreatedProgram) {
                     chosen += (p[0] | p[1] << 8 | p[2] << 16) == c;
                     best = std::max(best, contrast_ratio(rgb(p[0], p[1], p[2]), rgb(c & 0xFF, c >> 8 & 0xFF, c >> 16 & 0xFF)));
                 }
-            if (chosen * 2 <= all || best < 4.5) seen += "control at " + std::to_string(control.get_x()) + ": " + std::to_string(chosen) +
-                                                        " of " + std::to_string(all) + " pixels chosen, best " + std::to_string(best) + "\n";
+            if (chosen * 2 <= all || best < 4.5)
+                seen += std::to_string(control.get_x()) + ": " + std::to_string(chosen) + " of " + std::to_string(all) +
+                        " pixels in the colour, best contrast " + std::to_string(best) + "\n";
         }
         return seen.empty();
     })) << seen;

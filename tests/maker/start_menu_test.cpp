@@ -35,7 +35,7 @@ TEST_F(StartMenuTest, OptionsApplyToTheHiddenMainWindowConfirmAndStay) {
         }
     }
     menu.Label1_Click();
-    EXPECT_EQ(std::tuple(main().get_visible(), positions().get_visible(), window_dialog().get_visible()), std::tuple(true, true, true));
+    EXPECT_TRUE(main().get_visible() && positions().get_visible() && window_dialog().get_visible());
     EXPECT_FALSE(forms.loaded(FormId::frmSplash));
     EXPECT_EQ(all_unloaded, 0);
     EXPECT_EQ(std::tuple(main().Timer3.Interval(), main().border_style(), main().Timer4.Enabled()), std::tuple(100u, 4, true));

@@ -48,7 +48,8 @@ TEST_P(OnWayland, RunsOnXWaylandWhereOfferedAndNativelyElsewhere) {
     // On XWayland its window, named, is among the X display's windows, wherever the desktop
     // framed it; natively it names its window to the desktop and shows it.
     const std::string seen = xwayland ? "xwininfo -root -tree -display " + display + " 2>/dev/null | grep -qF '\"" + title + "\": ('"
-                                      : "grep -qF '.set_title(\"" + title + "\")' " + said.string() + " 2>/dev/null && grep -qF .ack_configure " + said.string();
+                                      : "grep -qF '.set_title(\"" + title + "\")' " + said.string() + " 2>/dev/null && grep -qF " +
+                                            ".ack_configure " + said.string();
     EXPECT_TRUE(wait_until([&] { return std::system(seen.c_str()) == 0; }));
     if (xwayland) return;
     EXPECT_TRUE(started.running());
