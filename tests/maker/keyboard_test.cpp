@@ -1,9 +1,7 @@
 // The maker by keyboard alone: Tab goes through each window the way its controls read, from
 // the top-left, past whatever is covered; the start menu's picture buttons take the focus,
 // show it and start on Space or Return; Tab leads out of the preview's page to the next control.
-#include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/start_menu.h"
-#include "maker/mainwindow/main_window.h"
 #include "tests/maker/maker_fixture.h"
 #include "tests/support/keyboard.h"
 #include "tests/support/page_script.h"
@@ -30,7 +28,7 @@ void expect_tab_order(Gtk::Window& window, const Stops& stops) {
 class Keyboard : public MakerFixture {};
 
 TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCovered) {
-    MainWindow& m = forms.Form1();
+    MainWindow& m = main();
     Stops settings{&m.Text2, &m.Text4, &m.Command6, &m.txtExeFile, &m.Text3,    &m.Text5,    &m.Command5,
                    &m.Text6, &m.Text7, &m.Command8, &m.Command2,   &m.Text8,    &m.Command7, &m.Check1};
     Stops all = settings;
@@ -39,12 +37,11 @@ TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCovered) {
     m.Frame3.show();  // the background preview covers the preview's controls
     settings.push_back(&m.Command9);
     expect_tab_order(m, settings);
-    PositionDialog& positions = forms.Form2();
-    positions.Command1_Click();  // the second page covers the first
+    positions().Command1_Click();  // the second page covers the first
     Stops second;
-    for (int n = 11; n <= 20; ++n) second.push_back(&positions.Text(n));
-    second.push_back(&positions.Command1);
-    expect_tab_order(positions, second);
+    for (int n = 11; n <= 20; ++n) second.push_back(&positions().Text(n));
+    second.push_back(&positions().Command1);
+    expect_tab_order(positions(), second);
 }
 
 TEST_F(Keyboard, PictureButtonsShowTheFocusAndStartOnSpaceOrReturn) {
@@ -62,24 +59,24 @@ TEST_F(Keyboard, PictureButtonsShowTheFocusAndStartOnSpaceOrReturn) {
     ASSERT_TRUE(press_keys("space"));
     ASSERT_TRUE(pump_until([&] { return menu.Frame1.get_visible(); }));
     menu.Check6.clicked();
+    EXPECT_FALSE(menu.Frame1.get_visible());
     menu.Label1.grab_focus();
     ASSERT_TRUE(press_keys("Return"));
-    EXPECT_TRUE(pump_until([&] { return !forms.loaded(FormId::frmSplash) && forms.Form1().get_visible(); }));
+    EXPECT_TRUE(pump_until([&] { return !forms.loaded(FormId::frmSplash) && main().get_visible(); }));
 }
 
 TEST_F(Keyboard, TabOutOfThePreviewsPageReachesTheNextControl) {
-    MainWindow& main = forms.Form1();
-    Gtk::Widget& page = main.WebBrowser1.widget();
-    main.WebBrowser1.Navigate("about:blank");
-    ASSERT_TRUE(focus_window(main));
-    ASSERT_TRUE(pump_until([&] { return !main.WebBrowser1.loading() && main.WebBrowser1.uri() == "about:blank"; }));
-    for (auto [keys, next] : {std::pair<const char*, Gtk::Widget*>{"Tab", &main.Text2}, {"shift+Tab", &main.Command4}}) {
+    Gtk::Widget& page = main().WebBrowser1.widget();
+    main().WebBrowser1.Navigate("about:blank");
+    ASSERT_TRUE(focus_window(main()));
+    ASSERT_TRUE(pump_until([&] { return !main().WebBrowser1.loading() && main().WebBrowser1.uri() == "about:blank"; }));
+    for (auto [keys, next] : {std::pair<const char*, Gtk::Widget*>{"Tab", &main().Text2}, {"shift+Tab", &main().Command4}}) {
         page.grab_focus();
         ASSERT_TRUE(press_keys(keys));
         ASSERT_TRUE(pump_until([&] { return !page.has_focus(); }));
         run_script(page, "0");  // the page has answered for the key once it answers this
         drain();
-        EXPECT_EQ(main.get_focus(), next) << keys;
+        EXPECT_EQ(main().get_focus(), next) << keys;
     }
 }
 

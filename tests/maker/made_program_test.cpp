@@ -1,63 +1,142 @@
-// From the maker's fields to a running program: typed, compiled, started, looked at.
-#include <gtest/gtest.h>
-
+// From the maker's fields to a running program: every setting typed or chosen in the
+// maker, compiled, stored under its key, and shown by the program started from the file
+// and by the full preview opened from the same fields.
 #include "browser/program_window.h"
-#include "maker/dialogs/position_dialog.h"
-#include "maker/dialogs/window_dialog.h"
-#include "maker/forms.h"
-#include "maker/mainwindow/main_window.h"
-#include "platform/message_box.h"
-#include "tests/support/created_program.h"
+#include "common/program_trailer.h"
+#include "maker/preview/preview_window.h"
+#include "tests/maker/maker_fixture.h"
 #include "tests/support/http_server.h"
+#include "tests/support/media_files.h"
 #include "tests/support/process.h"
 #include "tests/support/x_window.h"
+
+#include <functional>
+
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
 
 namespace kelvane::test {
 namespace {
 
-TEST(MadeProgram, ShowsWhatWasTypedIntoTheMaker) {
-    TempDir folder;
-    std::filesystem::copy_file(template_path(), folder / "browser.dat");
+using namespace std::string_literals;
+
+// One setting: what the user does in the maker, what the compile stores under its key,
+// and what a window configured from it shows (checked on the created program's window,
+// read back from its file, and on the full preview).
+struct Setting {
+    std::string key;
+    std::function<void()> set;
+    Value stored;
+    std::function<bool(BrowserWindow&)> shows;
+};
+
+class MadeProgram : public MakerFixture {};
+
+TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     HttpServer server;
-    server.serve("/start.html", "<html><body>start</body></html>");
-    std::vector<Message> messages;
-    set_message_handler([&](const Message& m) { messages.push_back(m); });
-
-    {
-        Forms forms(folder.path());
-        MainWindow& main = forms.Form1();
-        main.show();
-        main.Text2.set_text("Granny's Browser");
-        main.Text3.set_text("Go");
-        main.Text6.set_text("Previous");
-        main.Text7.set_text("Reload");
-        main.Text4.set_text(server.url("/start.html"));
-        main.Text5.set_text("65280");
-        main.txtExeFile.set_text("granny");
-        forms.Form3().Text2.set_text("4500");  // height
-        forms.Form3().Text1.set_text("7500");  // width
-        forms.Form2().Text(5).set_text("1200");  // browse button width
-        main.Command2.clicked();
+    server.serve("/start.html", "<html><body style='background:#ffffff'>start</body></html>");
+    const Picture icon = png_picture(32, 32), background = png_picture(60, 30, 0x11aa44ff);
+    files = {picture_file("icon.png", icon), picture_file("back.png", background)};
+    colours = {0x00336699};  // red 0x99, green 0x66, blue 0x33
+    MainWindow& main = this->main();
+    WindowDialog& dialog = window_dialog();
+    auto type = [](Gtk::Entry& field, const std::string& text) { return [&field, text] { field.set_text(text); }; };
+    std::vector<Setting> settings = {
+        {"Caption", type(main.Text2, "Granny's Browser"), "Granny's Browser"s, nullptr},  // seen from outside
+        {"Text", type(main.Text3, "Go"), "Go"s, [](BrowserWindow& w) { return w.Command1.get_label() == "Go"; }},
+        {"Text1", type(main.Text4, server.url("/start.html")), server.url("/start.html"),
+         [&](BrowserWindow& w) { return w.Text1.get_text() == server.url("/start.html"); }},
+        {"color", [&] { main.Command6.clicked(); }, "3368601"s, nullptr},
+        {"back", type(main.Text6, "Previous"), "Previous"s,
+         [](BrowserWindow& w) { return w.Command2.get_label() == "Previous"; }},
+        {"refresh", type(main.Text7, "Reload"), "Reload"s,
+         [](BrowserWindow& w) { return w.Command3.get_label() == "Reload"; }},
+        {"picture", [&] { main.Command5.clicked(); }, icon, nullptr},
+        {"picture1", [&] { main.Command8.clicked(); }, background,
+         [](BrowserWindow& w) { return w.Image1 && w.Image1->get_width() == 60; }},
+        // Before the song switch, whose click plays the song for a while.
+        {"url", type(main.Text8, (folder / "song.mp3").string()), (folder / "song.mp3").string(),
+         [&](BrowserWindow& w) { return w.WindowsMediaPlayer1.URL() == (folder / "song.mp3").string(); }},
+        {"value", [&] { main.Check1.clicked(); }, std::int16_t{1},
+         [](BrowserWindow& w) { return w.Check1 == 1 && w.WindowsMediaPlayer1.get_visible(); }},
+        {"custom21", type(dialog.Text2, "5010"), "5010"s, [](BrowserWindow& w) { return w.height() == 5010; }},
+        {"custom22", type(dialog.Text1, "7500"), "7500"s, [](BrowserWindow& w) { return w.width() == 7500; }},
+        {"custom23", type(dialog.Text3, "2"), "2"s, [](BrowserWindow& w) { return w.border_style() == 2; }},
+        {"custom24", type(dialog.Text4, "11"), "11"s, [](BrowserWindow& w) { return w.mouse_pointer() == 11; }},
+        {"custom25", [] {}, "0"s, nullptr},  // the design's normal window
+        {"custom26", [] {}, "True"s, nullptr},  // shows the status bar, but the player wins
+    };
+    // The twenty position fields, field n stored as "custom"n: a layout of the user's own,
+    // with a different number in every field.
+    const struct {
+        Control control;
+        float TwipsRect::*edge;
+        const char* text;
+    } positions[] = {
+        {Control::Text1, &TwipsRect::height, "405"},      {Control::Text1, &TwipsRect::top, "150"},
+        {Control::Text1, &TwipsRect::left, "200"},        {Control::Text1, &TwipsRect::width, "3300"},
+        {Control::Command1, &TwipsRect::width, "1500"},   {Control::Command1, &TwipsRect::height, "420"},
+        {Control::Command1, &TwipsRect::top, "160"},      {Control::Command1, &TwipsRect::left, "3600"},
+        {Control::Command2, &TwipsRect::width, "1400"},   {Control::Command2, &TwipsRect::height, "410"},
+        {Control::Command2, &TwipsRect::top, "170"},      {Control::Command2, &TwipsRect::left, "5200"},
+        {Control::Command3, &TwipsRect::width, "1300"},   {Control::Command3, &TwipsRect::height, "395"},
+        {Control::Command3, &TwipsRect::top, "180"},      {Control::Command3, &TwipsRect::left, "6700"},
+        {Control::WebBrowser1, &TwipsRect::width, "7999.5"}, {Control::WebBrowser1, &TwipsRect::height, "4200"},
+        {Control::WebBrowser1, &TwipsRect::top, "700"},   {Control::WebBrowser1, &TwipsRect::left, "240"},
+    };
+    for (int n = 1; n <= 20; ++n) {
+        const auto& p = positions[n - 1];
+        settings.push_back({"custom" + std::to_string(n), type(forms.Form2().Text(n), p.text), std::string(p.text),
+                            [p](BrowserWindow& w) {
+                                return (*w.client().rect(w.control(p.control))).*p.edge == std::stof(p.text);
+                            }});
     }
-    set_message_handler({});
-    ASSERT_EQ(messages.size(), 1u);
-    ASSERT_EQ(messages[0].style, vbInformation) << messages[0].text;
+    main.show();
+    for (const Setting& s : settings) s.set();
+    for (const auto& p : positions)  // the live preview follows the fields as they are typed
+        EXPECT_EQ((*main.Frame1.area().rect(main.preview_control(p.control))).*p.edge, std::stof(p.text)) << p.text;
+    main.txtExeFile.set_text("granny");
+    main.Command2.clicked();
+    ASSERT_TRUE(messages.back().starts_with("Kelvane | 64 | ")) << messages.back();
+    // As the window system shows the program and the preview: title, size, icon, the
+    // background picture unscaled at the top-left corner, the colour where it shows through.
+    auto shown = [](unsigned long id) {
+        std::optional<XWindowInfo> info;
+        EXPECT_TRUE(wait_until([&] { return (info = window_info(id)) && info->title == "Granny's Browser"; }));
+        EXPECT_EQ(info ? std::pair(info->width, info->height) : std::pair(0, 0), std::pair(7500 / 15, 5010 / 15));
+        EXPECT_EQ(window_icon_size(id), std::make_pair(32, 32));
+        EXPECT_TRUE(wait_until([&] { return pixel(id, 2, 2) == 0x11aa44u; })) << "the background picture";
+        EXPECT_EQ(pixel(id, 4, 100), 0x996633u) << "the window's colour";
+        EXPECT_EQ(pixel(id, (5200 / 15) + 5, (170 + 410 / 2) / 15), 0x996633u) << "the back button's colour";
+    };
+    for (Gtk::Window* w : std::initializer_list<Gtk::Window*>{&main, &forms.Form2(), &dialog}) w->hide();
+    {
+        SCOPED_TRACE("created program");
+        // Started before anything in this process shows the home page, so the request is its.
+        Process program(folder / "granny");
+        auto window = find_window(program.pid());
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(server.wait_for("/start.html"));
+        shown(window->id);
+    }
 
-    Process program(folder / "granny");
-    auto window = find_window(program.pid());
-    ASSERT_TRUE(window);
-    EXPECT_EQ(window->title, "Granny's Browser");
-    EXPECT_EQ(window->width, 7500 / 15);
-    EXPECT_EQ(window->height, 4500 / 15);
-    EXPECT_TRUE(server.wait_for("/start.html"));
-
-    // The captions are drawn by the program, so they are read from the same file loaded here.
-    ProgramWindow loaded;
-    loaded.Form_Load(folder / "granny");
-    EXPECT_EQ(loaded.Command1.get_label(), "Go");
-    EXPECT_EQ(loaded.Command2.get_label(), "Previous");
-    EXPECT_EQ(loaded.Command3.get_label(), "Reload");
-    EXPECT_EQ(loaded.client().rect(loaded.Command1)->width, 1200);
+    const SettingsRecord stored = read_trailer(folder / "granny");
+    EXPECT_EQ(stored.size(), 36u);
+    ProgramWindow created;
+    created.Form_Load(folder / "granny");
+    dialog.Command2.clicked();
+    PreviewWindow& preview = forms.frmMain();
+    for (const Setting& s : settings) {
+        SCOPED_TRACE(s.key);
+        EXPECT_EQ(stored.ReadProperty(s.key), s.stored);
+        if (!s.shows) continue;
+        EXPECT_TRUE(s.shows(created)) << "in the created program";
+        EXPECT_TRUE(s.shows(preview)) << "in the full preview";
+    }
+    EXPECT_FALSE(created.StatusBar1.get_visible()) << "the player has the bottom strip";
+    EXPECT_TRUE(preview.StatusBar1.get_visible()) << "the preview shows both";
+    ASSERT_TRUE(show_and_wait_drawn(preview));
+    SCOPED_TRACE("full preview");
+    shown(gdk_x11_window_get_xid(preview.get_window()->gobj()));
 }
 
 }  // namespace

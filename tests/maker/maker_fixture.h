@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "maker/dialogs/position_dialog.h"
+#include "maker/dialogs/window_dialog.h"
 #include "maker/forms.h"
+#include "maker/mainwindow/main_window.h"
 #include "platform/common_dialog.h"
 #include "platform/message_box.h"
 #include "tests/support/created_program.h"
@@ -21,11 +25,7 @@ namespace kelvane::test {
 inline bool show_and_wait_drawn(Gtk::Window& window) {
     bool drawn = false;
     sigc::connection painted = window.signal_draw().connect(
-        [&](const Cairo::RefPtr<Cairo::Context>&) {
-            drawn = true;
-            return false;
-        },
-        true);
+        [&](const Cairo::RefPtr<Cairo::Context>&) { drawn = true; return false; }, true);
     window.show();
     window.queue_draw();
     const bool done = pump_until([&] { return window.get_mapped() && drawn; }) && settle(window);
@@ -38,7 +38,9 @@ protected:
     MakerFixture() : forms(folder.path()) {
         std::filesystem::copy_file(template_path(), folder / "browser.dat");
         set_application_title("Kelvane");
-        set_message_handler([this](const Message& m) { messages.push_back(m); });
+        set_message_handler([this](const Message& m) {
+            messages.push_back(m.title + " | " + std::to_string(m.style) + " | " + m.text);
+        });
         set_dialog_answers({[this] { return next(files); }, [this] { return next(colours); }});
         forms.signal_unloaded().connect([this](FormId id) { unloaded.push_back(id); });
         forms.signal_all_unloaded().connect([this] { ++all_unloaded; });
@@ -47,7 +49,6 @@ protected:
         set_message_handler({});
         set_dialog_answers({});
     }
-
     template <typename T>
     static std::optional<T> next(std::deque<std::optional<T>>& answers) {
         if (answers.empty()) return std::nullopt;  // nobody answers: a cancel
@@ -55,10 +56,19 @@ protected:
         answers.pop_front();
         return answer;
     }
+    MainWindow& main() { return forms.Form1(); }
+    PositionDialog& positions() { return forms.Form2(); }
+    WindowDialog& window_dialog() { return forms.Form3(); }
+    // Writes the picture to a file in the maker's folder, for a file dialog to answer.
+    std::string picture_file(const std::string& name, const Picture& picture) {
+        std::ofstream(folder / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(picture.bytes.data()), static_cast<std::streamsize>(picture.bytes.size()));
+        return (folder / name).string();
+    }
 
     TempDir folder;
     Forms forms;
-    std::vector<Message> messages;
+    std::vector<std::string> messages;  // each as "title | style | text"
     std::vector<FormId> unloaded;
     int all_unloaded = 0;
     std::deque<std::optional<std::string>> files;      // answers to the file dialogs, in order

@@ -1,121 +1,49 @@
-// The start menu and its options page.
+// The start menu's options and its end.
 #include "maker/dialogs/start_menu.h"
 
-#include "maker/dialogs/position_dialog.h"
-#include "maker/dialogs/window_dialog.h"
-#include "maker/mainwindow/main_window.h"
 #include "tests/maker/maker_fixture.h"
-#include <gdkmm/seat.h>
-
-#include "platform/twips.h"
-#include "tests/support/pump.h"
-#include "tests/support/x_window.h"
-
-#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
 
 namespace kelvane::test {
 namespace {
 
-class StartMenuTest : public MakerFixture {
-protected:
-    StartMenuTest() { menu().show(); }
-    StartMenu& menu() { return forms.frmSplash(); }
-};
+class StartMenuTest : public MakerFixture {};
 
-struct OptionCase {
-    const char* name;
-    Gtk::CheckButton StartMenu::*box;
-    unsigned interval;
-    int border;
-    bool clock;
-};
-
-class Options : public StartMenuTest, public testing::WithParamInterface<OptionCase> {};
-
-TEST_P(Options, ApplyToTheHiddenMainWindowAndConfirm) {
-    const OptionCase& option = GetParam();
-    (menu().*option.box).clicked();
-    ASSERT_TRUE(forms.loaded(FormId::Form1)) << "the option loads the main window";
-    MainWindow& main = forms.Form1();
-    EXPECT_FALSE(main.get_visible());
-    EXPECT_TRUE(forms.Form3().get_visible());
-    EXPECT_FALSE(forms.Form2().get_visible());
-    EXPECT_EQ(main.Timer3.Interval(), option.interval);
-    EXPECT_EQ(main.border_style(), option.border);
-    EXPECT_EQ(main.Timer4.Enabled(), option.clock);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, "Settings have been changed successfully.");
-    EXPECT_EQ(messages[0].title, "Kelvane");
-    EXPECT_EQ(messages[0].style, vbOKOnly);
-
-    // Unchecking applies the option all the same.
-    (menu().*option.box).clicked();
-    EXPECT_EQ(main.Timer4.Enabled(), option.clock);
-    EXPECT_EQ(main.Timer3.Interval(), option.interval);
-    EXPECT_EQ(messages.size(), 2u);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Each, Options,
-    testing::Values(OptionCase{"Cable", &StartMenu::Check1, 100, 1, false},
-                    OptionCase{"DialUp", &StartMenu::Check2, 130, 1, false},
-                    OptionCase{"Border", &StartMenu::Check3, 100, 4, true},
-                    OptionCase{"Clock", &StartMenu::Check4, 100, 1, true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(StartMenuTest, OptionsPageComesAndGoes) {
-    EXPECT_FALSE(menu().Frame1.get_visible());
-    menu().Label2_Click();
-    EXPECT_TRUE(menu().Frame1.get_visible());
-    menu().Check6.clicked();
-    EXPECT_FALSE(menu().Frame1.get_visible());
-    EXPECT_TRUE(messages.empty());
-    EXPECT_FALSE(forms.loaded(FormId::Form1));
-}
-
-TEST_F(StartMenuTest, CreatingShowsMainWindowAndPositionsAndEndsTheMenu) {
-    menu().Check2.clicked();  // hides the position dialog
-    menu().Label1_Click();
-    EXPECT_TRUE(forms.Form1().get_visible());
-    EXPECT_TRUE(forms.Form2().get_visible());
-    EXPECT_TRUE(forms.Form3().get_visible());
+// Checking or unchecking, each option applies to the main window, which it loads but does
+// not show, hides the position dialog and says so; what it sets stays through the options
+// clicked after it and when the upper picture button shows the main window and the
+// position dialog and ends the menu.
+TEST_F(StartMenuTest, OptionsApplyToTheHiddenMainWindowConfirmAndStay) {
+    StartMenu& menu = forms.frmSplash();
+    menu.show();
+    const struct {
+        Gtk::CheckButton* box;
+        unsigned interval;  // of the song preview, in ms
+        int border;
+        bool clock;
+    } options[] = {{&menu.Check1, 100, 1, false}, {&menu.Check2, 130, 1, false}, {&menu.Check4, 130, 1, true},
+                   {&menu.Check3, 130, 4, true}, {&menu.Check1, 100, 4, true}};
+    std::size_t confirmed = 0;
+    for (const auto& option : options) {
+        for (int click = 1; click <= 2; ++click) {
+            option.box->clicked();
+            ASSERT_TRUE(forms.loaded(FormId::Form1));
+            EXPECT_EQ(std::tuple(main().get_visible(), positions().get_visible(), window_dialog().get_visible()),
+                      std::tuple(false, false, true));
+            EXPECT_EQ(messages, std::vector<std::string>(++confirmed, "Kelvane | 0 | Settings have been changed successfully."));
+            EXPECT_EQ(std::tuple(main().Timer3.Interval(), main().border_style(), main().Timer4.Enabled()),
+                      std::tuple(option.interval, option.border, option.clock)) << option.box->get_label() << ", click " << click;
+        }
+    }
+    menu.Label1_Click();
+    EXPECT_TRUE(main().get_visible() && positions().get_visible() && window_dialog().get_visible());
     EXPECT_FALSE(forms.loaded(FormId::frmSplash));
-    EXPECT_EQ(forms.Form1().Timer3.Interval(), 130u) << "the option stays";
     EXPECT_EQ(all_unloaded, 0);
-}
-
-// The pointer shape the user sees with the pointer at a point of the menu (in twips): that
-// of the innermost window under the pointer that sets one; none is the plain arrow.
-Glib::RefPtr<Gdk::Cursor> cursor_at(Gtk::Window& window, float left, float top) {
-    const int x = twips_to_pixels(left), y = twips_to_pixels(top);
-    auto pointer = window.get_display()->get_default_seat()->get_pointer();
-    pointer_move(gdk_x11_window_get_xid(window.get_window()->gobj()), x, y);
-    pump_until([&] {
-        int px = -1, py = -1;
-        Gdk::ModifierType mask;
-        window.get_window()->get_device_position(pointer, px, py, mask);
-        return px == x && py == y;
-    });
-    int wx = 0, wy = 0;
-    for (auto w = pointer->get_window_at_position(wx, wy); w; w = w->get_parent())
-        if (auto cursor = w->get_cursor()) return cursor;
-    return {};
-}
-
-TEST_F(StartMenuTest, TheHandShowsOnlyOverTheTwoPictureButtons) {
-    ASSERT_TRUE(show_and_wait_drawn(menu()));
-    const std::pair<float, float> hand[] = {{1500, 1000}, {3000, 1300}, {4600, 2800}};
-    const std::pair<float, float> arrow[] = {{1300, 1300}, {3000, 1800}, {3000, 3000}, {200, 200}};
-    for (auto [x, y] : hand) EXPECT_TRUE(cursor_at(menu(), x, y)) << x << "," << y;
-    for (auto [x, y] : arrow) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
-
-    menu().Label2_Click();  // the options page covers the picture buttons
-    ASSERT_TRUE(show_and_wait_drawn(menu()));
-    for (auto [x, y] : hand) EXPECT_FALSE(cursor_at(menu(), x, y)) << x << "," << y;
+    EXPECT_EQ(std::tuple(main().Timer3.Interval(), main().border_style(), main().Timer4.Enabled()), std::tuple(100u, 4, true));
 }
 
 TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
-    menu().close();
+    forms.frmSplash().show();
+    forms.frmSplash().close();
     drain();
     EXPECT_EQ(all_unloaded, 1);
 }
