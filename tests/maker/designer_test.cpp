@@ -1,6 +1,7 @@
 // The layout designer: handles, drags and the copies into the position fields, with the
 // numbers worked out by hand.
 #include "tests/maker/maker_fixture.h"
+#include "tests/support/media_files.h"
 #include "tests/support/x_window.h"
 
 #include <gdk/gdkx.h>  // after gtkmm, which its macros would break
@@ -19,7 +20,6 @@ protected:
     Module2& designer() { return main().designer; }
     Placement& panel() { return main().Frame1.area(); }
     TwipsRect rect(Gtk::Widget& w) { return *panel().rect(w); }
-    TwipsRect browse() { return rect(main().Command1); }
     void select_browse() { designer().SelectControl(main().Command1); }
     void drag(int index, float x, float y, int button = vbLeftButton) { main().handle_MouseMove(index, button, 0, x, y); }
     Texts fields(int from, int to) {
@@ -29,31 +29,25 @@ protected:
     }
 };
 
-TEST_F(Designer, NineHandlesStandAroundTheSelectedControl) {
-    ASSERT_EQ(designer().handle.size(), 1u);
+// Nine handles, 90 twips a side, stand around the selected control, clockwise from the
+// top-left corner, then the centre. Grabbed at (45, 45) with the last drag position at
+// (0, 0), a move on a handle moves its edges with the pointer, a width or height below
+// zero is refused, and the handles stand around the result. Only the left button alone
+// drags, and a move of less than a twip on both axes is ignored, measured from the last
+// move that counted, also when that was in an earlier drag.
+TEST_F(Designer, HandlesStandAroundTheSelectedControlAndMoveItsEdges) {
     designer().HideHandles();  // before any selection: only the hidden handle 0 is there
+    ASSERT_EQ(designer().handle.size(), 1u);
     EXPECT_FALSE(designer().handle[0]->get_visible());
     select_browse();
     select_browse();
     ASSERT_EQ(designer().handle.size(), 9u) << "a second selection makes no new handles";
-    // Clockwise from the top-left corner, then the centre; 90 twips a side.
-    const std::pair<float, float> expected[] = {{3750, 30},  {4642.5, 30},  {5535, 30},  {5535, 262.5}, {5535, 495},
-                                                {4642.5, 495}, {3750, 495}, {3750, 262.5}, {4642.5, 262.5}};
+    const std::pair<float, float> around[] = {{3750, 30},  {4642.5, 30},  {5535, 30},  {5535, 262.5}, {5535, 495},
+                                              {4642.5, 495}, {3750, 495}, {3750, 262.5}, {4642.5, 262.5}};
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(rect(*designer().handle[i]), (TwipsRect{expected[i].first, expected[i].second, 90, 90})) << i;
+        EXPECT_EQ(rect(*designer().handle[i]), (TwipsRect{around[i].first, around[i].second, 90, 90})) << i;
         EXPECT_TRUE(designer().handle[i]->get_visible()) << i;
     }
-    designer().HideHandles();
-    for (auto& h : designer().handle) EXPECT_FALSE(h->get_visible());
-    EXPECT_EQ(designer().selected(), &main().Command1);
-}
-
-// Grabbed at (45, 45) with the last drag position at (0, 0), a move on a handle: the
-// edges of that handle follow the pointer, a width or height below zero is refused, and
-// the handles stand around the result. Only the left button alone drags, and a move of
-// less than a twip on both axes is ignored, measured from the last move that counted,
-// also when that was in an earlier drag.
-TEST_F(Designer, EachHandleMovesItsEdgesWhenTheMoveCounts) {
     const struct {
         int index;
         float x, y;
@@ -72,7 +66,6 @@ TEST_F(Designer, EachHandleMovesItsEdgesWhenTheMoveCounts) {
         {4, 145, 95, kBrowse, vbRightButton},   {4, 145, 95, kBrowse, vbLeftButton | vbRightButton},
         {4, 146.5f, 95.5f, {3840, 120, 1796.5f, 425.5f}, vbLeftButton, {145, 95}, {145.6f, 95.5f}},
     };
-    select_browse();
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.index << " " << c.x);
         drag(c.index, -999, -999);
@@ -82,7 +75,7 @@ TEST_F(Designer, EachHandleMovesItsEdgesWhenTheMoveCounts) {
         select_browse();  // the handles back around it
         drag(c.index, c.ignored.first, c.ignored.second, c.button);
         drag(c.index, c.x, c.y, c.button);
-        EXPECT_EQ(browse(), c.after);
+        EXPECT_EQ(rect(main().Command1), c.after);
         EXPECT_EQ(rect(*designer().handle[4]), (TwipsRect{c.after.left + c.after.width, c.after.top + c.after.height, 90, 90}));
     }
 }
@@ -110,16 +103,18 @@ TEST_F(Designer, PressesCopyTheGeometryIntoTheFields) {
     drag(4, 345, 145);
     positions().Text(17).set_text("typed");
     main().Form_MouseDown(vbLeftButton);
-    EXPECT_FALSE(designer().handle[8]->get_visible());
+    for (auto& handle : designer().handle) EXPECT_FALSE(handle->get_visible());
+    EXPECT_EQ(designer().selected(), &main().Command1) << "hidden, still selected";
     EXPECT_EQ(fields(5, 6), (Texts{"1695", "375"})) << "neither the drag nor the window writes a field";
     main().Frame_MouseDown(vbRightButton);
     EXPECT_EQ(fields(1, 20), (Texts{"300", "100000", "-0.25", "4642.5", "1995", "475", "120", "3840", "3000", "400",
                                     "2000", "1000", "1455", "375", "120", "7200", "typed", "4455", "600", "120"}));
 }
 
-// The whole way with real pointer events: select, drag a handle, click the empty panel;
-// the fields then hold the dragged size. A press on the colour preview label, which has
-// no window of its own, reaches the settings panel but is not on its empty area.
+// The whole way with real pointer events: select, drag a handle over the background
+// preview, which it stands in front of, then click the empty panel; the fields then hold
+// the dragged size. A press on the colour preview label, which has no window of its own,
+// reaches the settings panel but is not on its empty area.
 TEST_F(Designer, RealPointerEventsSelectDragAndCopy) {
     ASSERT_TRUE(show_and_wait_drawn(main()));
     const unsigned long xid = gdk_x11_window_get_xid(main().get_window()->gobj());
@@ -134,21 +129,25 @@ TEST_F(Designer, RealPointerEventsSelectDragAndCopy) {
         ASSERT_TRUE(settle(main()));
     };
     press(at(main().Command1, 20, 10), 3);
-    ASSERT_TRUE(designer().handle[4]->get_mapped());
+    files = {picture_file("back.png", png_picture(50, 40))};
+    main().Command8.clicked();
+    ASSERT_TRUE(main().Frame3.get_visible() && designer().handle[4]->get_mapped() && settle(main()));
     // Drag the bottom-right handle 30 pixels right and 10 down in steps of unequal sizes:
     // equal steps would each reach the following handle at the same point of it, and a move
     // to where the last one was is ignored.
     auto pointer = at(*designer().handle[4], 3, 3);
     ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second) && pointer_button(1, true) && settle(main()));
-    TwipsRect expected = browse();
+    TwipsRect expected = rect(main().Command1);
     for (auto [right, down] : {std::pair{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {4, 1}, {3, 1}, {2, 1}}) {
         pointer = {pointer.first + right, pointer.second + down};
         expected.width += 15 * right;
         expected.height += 15 * down;
         ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second) && settle(main()));
-        ASSERT_EQ(browse(), expected) << "after a step of " << right << ", " << down;
+        ASSERT_EQ(rect(main().Command1), expected) << "after a step of " << right << ", " << down;
     }
     ASSERT_TRUE(pointer_button(1, false) && settle(main()));
+    main().Command9.clicked();
+    ASSERT_FALSE(main().Frame3.get_visible());
     positions().Text(5).set_text("typed");
     press(at(main().Label1, 20, 10), 1);
     EXPECT_TRUE(designer().handle[4]->get_visible());

@@ -67,36 +67,29 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
         {"custom25", [] {}, "0"s, nullptr},     // the design's normal window
         {"custom26", [] {}, "True"s, nullptr},  // shows the status bar, but the player wins
     };
-    // The twenty position fields, field n stored as "custom"n: a layout of the user's own,
-    // with a different number in every field.
-    const struct {
-        Control control;
-        float TwipsRect::*edge;
-        const char* text;
-    } layout[] = {
-        {Control::Text1, &TwipsRect::height, "405"},      {Control::Text1, &TwipsRect::top, "150"},
-        {Control::Text1, &TwipsRect::left, "200"},        {Control::Text1, &TwipsRect::width, "3300"},
-        {Control::Command1, &TwipsRect::width, "1500"},   {Control::Command1, &TwipsRect::height, "420"},
-        {Control::Command1, &TwipsRect::top, "160"},      {Control::Command1, &TwipsRect::left, "3600"},
-        {Control::Command2, &TwipsRect::width, "1400"},   {Control::Command2, &TwipsRect::height, "410"},
-        {Control::Command2, &TwipsRect::top, "170"},      {Control::Command2, &TwipsRect::left, "5200"},
-        {Control::Command3, &TwipsRect::width, "1300"},   {Control::Command3, &TwipsRect::height, "395"},
-        {Control::Command3, &TwipsRect::top, "180"},      {Control::Command3, &TwipsRect::left, "6700"},
-        {Control::WebBrowser1, &TwipsRect::width, "7999.5"}, {Control::WebBrowser1, &TwipsRect::height, "4200"},
-        {Control::WebBrowser1, &TwipsRect::top, "700"},   {Control::WebBrowser1, &TwipsRect::left, "240"},
+    // A layout of the user's own, a different number in every field: the width, height, top
+    // and left of each control, in the position fields that hold them, stored as "custom"n.
+    const Control controls[] = {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1};
+    const char* const layout[5][4] = {{"3300", "405", "150", "200"}, {"1500", "420", "160", "3600"},
+                                      {"1400", "410", "170", "5200"}, {"1300", "395", "180", "6700"},
+                                      {"7999.5", "4200", "700", "240"}};
+    float TwipsRect::* const edges[] = {&TwipsRect::width, &TwipsRect::height, &TwipsRect::top, &TwipsRect::left};
+    auto placed = [&](int c, int e) {
+        return [=](BrowserWindow& w) { return (*w.client().rect(w.control(controls[c]))).*edges[e] == std::stof(layout[c][e]); };
     };
-    for (int n = 1; n <= 20; ++n) {
-        const auto& p = layout[n - 1];
-        settings.push_back({"custom" + std::to_string(n), type(positions().Text(n), p.text), std::string(p.text),
-                            [p](BrowserWindow& w) { return (*w.client().rect(w.control(p.control))).*p.edge == std::stof(p.text); }});
-    }
+    for (int c = 0; c < 5; ++c)
+        for (int e = 0; e < 4; ++e) {
+            const int field = c == 0 ? (e + 3) % 4 + 1 : 4 * c + e + 1;  // the address box's height comes first
+            settings.push_back({"custom" + std::to_string(field), type(positions().Text(field), layout[c][e]), layout[c][e], placed(c, e)});
+        }
     main.show();
     const Glib::ustring shown_first = main.WebBrowser1.uri();
     for (const Setting& s : settings) s.set();
     // The live preview follows captions, address text and positions as they are typed, and
     // does not go to the typed home page.
-    for (const auto& p : layout)
-        EXPECT_EQ((*main.Frame1.area().rect(main.preview_control(p.control))).*p.edge, std::stof(p.text)) << p.text;
+    for (int c = 0; c < 5; ++c)
+        for (int e = 0; e < 4; ++e)
+            EXPECT_EQ((*main.Frame1.area().rect(main.preview_control(controls[c]))).*edges[e], std::stof(layout[c][e])) << layout[c][e];
     EXPECT_EQ((std::vector<Glib::ustring>{main.Command1.get_label(), main.Command3.get_label(), main.Command4.get_label(),
                                           main.Text1.get_text()}),
               (std::vector<Glib::ustring>{"Go", "Previous", "Reload", home}));
@@ -119,6 +112,7 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     for (Gtk::Window* w : std::initializer_list<Gtk::Window*>{&main, &positions(), &dialog}) w->hide();
     {
         SCOPED_TRACE("created program");
+        // Started before anything in this process shows the home page, so the request is its.
         Process program(folder / "granny");
         auto window = find_window(program.pid());
         ASSERT_TRUE(window);

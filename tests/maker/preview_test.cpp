@@ -1,5 +1,5 @@
 // The full preview: the browser window configured from the maker's fields when it opens,
-// its title and border following their fields while it is open.
+// its title, border and status bar following their fields while it is open.
 #include "maker/preview/preview_window.h"
 #include "tests/maker/maker_fixture.h"
 
@@ -19,27 +19,15 @@ protected:
     }
 };
 
-// Only the unchosen colour's exact words keep it closed. Opened with the song switch on,
-// it shows the player and the status bar; clicked again while open, only the status bar
-// changes, shown for the exact flag "True" alone.
-TEST_F(Preview, OpensWithAColourAndTheStatusBarFollowsTheExactFlag) {
+// Only the unchosen colour's exact words keep it closed. Open, its title keeps to its field
+// whoever changes it; positions, and the rest, wait for the next opening, which loads the
+// fields of that moment. A click while it is open sets only the status bar, shown for the
+// exact flag "True" alone.
+TEST_F(Preview, OpensWithAColourAndFollowsTitleBorderAndStatusFlagWhileOpen) {
     window_dialog().Command2.clicked();
     EXPECT_EQ(messages, std::vector<std::string>{"Kelvane | 0 | Please select a program color"});
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
     main().Text5.set_text("Ｐｒｏｇｒａｍｓ Ｃｏｌｏｒ");  // look-alike letters are another text
-    main().Check1.set_active(true);
-    PreviewWindow& preview = open();
-    EXPECT_TRUE(preview.get_visible() && preview.WindowsMediaPlayer1.get_visible() && preview.StatusBar1.get_visible());
-    for (const char* flag : {"true", "Ｔｒｕｅ", "True"}) {
-        window_dialog().Text6.set_text(flag);
-        EXPECT_EQ(&open(), &preview);
-        EXPECT_EQ(preview.StatusBar1.get_visible(), flag == std::string("True")) << flag;
-    }
-}
-
-// Positions wait for the next opening, which loads the fields of that moment.
-TEST_F(Preview, TitleAndBorderFollowTheirFieldsWhileOpenTheRestTheNextOpening) {
-    main().Text5.set_text("255");
     PreviewWindow& preview = open();
     EXPECT_EQ(preview.get_title(), "Program Name");
     main().Text2.set_text("Live title");
@@ -51,6 +39,11 @@ TEST_F(Preview, TitleAndBorderFollowTheirFieldsWhileOpenTheRestTheNextOpening) {
     EXPECT_EQ(preview.border_style(), 3);
     EXPECT_EQ(preview.get_title(), "Live title");
     positions().Text(8).set_text("2000");
+    for (const char* flag : {"true", "Ｔｒｕｅ", "True"}) {
+        window_dialog().Text6.set_text(flag);
+        EXPECT_EQ(&open(), &preview);
+        EXPECT_EQ(preview.StatusBar1.get_visible(), flag == std::string("True")) << flag;
+    }
     EXPECT_EQ(preview.client().rect(preview.Command1)->left, 3840);
 
     preview.close();
