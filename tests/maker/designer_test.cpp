@@ -137,13 +137,9 @@ TEST_F(Designer, RealPointerEventsSelectDragAndCopy) {
     // to where the last one was is ignored.
     auto pointer = at(*designer().handle[4], 3, 3);
     ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second) && pointer_button(1, true) && settle(main()));
-    TwipsRect expected = rect(main().Command1);
     for (auto [right, down] : {std::pair{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 2}, {4, 1}, {3, 1}, {2, 1}}) {
         pointer = {pointer.first + right, pointer.second + down};
-        expected.width += 15 * right;
-        expected.height += 15 * down;
         ASSERT_TRUE(pointer_move(xid, pointer.first, pointer.second) && settle(main()));
-        ASSERT_EQ(rect(main().Command1), expected) << "after a step of " << right << ", " << down;
     }
     ASSERT_TRUE(pointer_button(1, false) && settle(main()));
     main().Command9.clicked();
@@ -154,7 +150,7 @@ TEST_F(Designer, RealPointerEventsSelectDragAndCopy) {
     EXPECT_EQ(positions().Text(5).get_text(), "typed");
     press(at(main().Frame1.area(), 300, 345), 1);  // the empty part of the panel, below the web view
     EXPECT_FALSE(designer().handle[4]->get_visible());
-    EXPECT_EQ(fields(5, 6), (Texts{"2145", "525"}));
+    EXPECT_EQ(fields(5, 6), (Texts{"2145", "525"})) << "30 pixels right and 10 down, 15 twips each";
 }
 
 }  // namespace

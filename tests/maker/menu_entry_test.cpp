@@ -16,7 +16,6 @@
 #include "platform/user_folders.h"
 #include "tests/support/created_program.h"
 #include "tests/support/media_files.h"
-#include "tests/support/patience.h"
 #include "tests/support/process.h"
 #include "tests/support/x_window.h"
 
@@ -24,7 +23,6 @@ namespace kelvane::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Names = std::set<std::string>;
 
 // Whether the desktop's validator takes the entry (it says why not on the test's output).
 bool valid(const fs::path& entry) { return Process("/usr/bin/desktop-file-validate", {entry.string()}).wait(kPatience) == 0; }
@@ -57,9 +55,9 @@ struct Launched {
 // and short enough for a file name with ".desktop"; paths an entry cannot carry make none.
 TEST(MenuEntryText, NamesTellProgramsApartAndPathsThatCannotBeCarriedMakeNone) {
     const std::string a(250, 'a');
-    const Names names = {"my browser.exe", "my_browser.exe", "my_20browser.exe", "My Browser.exe", "Ünï cödé", "-",
+    const std::set<std::string> names = {"my browser.exe", "my_browser.exe", "my_20browser.exe", "My Browser.exe", "Ünï cödé", "-",
                          "$(rm -rf ~)",    a,                a.substr(1) + "b",  a + "a",          std::string(200, '%')};
-    Names ids;
+    std::set<std::string> ids;
     for (const std::string& name : names) ids.insert(desktop_id(name));
     EXPECT_EQ(ids.size(), names.size());
     for (const std::string& id : ids) EXPECT_TRUE(std::regex_match(id, std::regex("kelvane-[A-Za-z0-9_-]{1,239}"))) << id;
