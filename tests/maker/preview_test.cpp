@@ -31,8 +31,8 @@ TEST_F(Preview, OpensWithAColourAndFollowsTitleBorderAndStatusFlagWhileOpen) {
     PreviewWindow& preview = open();
     EXPECT_EQ(preview.get_title(), "Program Name");
     main().Text2.set_text("Live title");
-    window_dialog().Text3.set_text("3");
     EXPECT_EQ(preview.get_title(), "Live title");
+    window_dialog().Text3.set_text("3");
     EXPECT_EQ(preview.get_type_hint(), Gdk::WINDOW_TYPE_HINT_DIALOG);
     window_dialog().Text3.set_text("x");
     preview.set_title("Changed by someone else");
