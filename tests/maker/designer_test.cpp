@@ -21,7 +21,7 @@ protected:
     Placement& panel() { return main().Frame1.area(); }
     TwipsRect rect(Gtk::Widget& w) { return *panel().rect(w); }
     void select_browse() { designer().SelectControl(main().Command1); }
-    void drag(int index, float x, float y, int button = vbLeftButton) { main().handle_MouseMove(index, button, 0, x, y); }
+    void drag(int i, float x, float y, int button = vbLeftButton) { main().handle_MouseMove(i, button, 0, x, y); }
     Texts fields(int from, int to) {
         Texts texts;
         for (int n = from; n <= to; ++n) texts.push_back(positions().Text(n).get_text());
@@ -76,7 +76,8 @@ TEST_F(Designer, HandlesStandAroundTheSelectedControlAndMoveItsEdges) {
         drag(c.index, c.ignored.first, c.ignored.second, c.button);
         drag(c.index, c.x, c.y, c.button);
         EXPECT_EQ(rect(main().Command1), c.after);
-        EXPECT_EQ(rect(*designer().handle[4]), (TwipsRect{c.after.left + c.after.width, c.after.top + c.after.height, 90, 90}));
+        const TwipsRect& r = c.after;
+        EXPECT_EQ(rect(*designer().handle[4]), (TwipsRect{r.left + r.width, r.top + r.height, 90, 90}));
     }
 }
 
@@ -125,8 +126,8 @@ TEST_F(Designer, RealPointerEventsSelectDragAndCopy) {
         return std::pair{x, y};
     };
     auto press = [&](std::pair<int, int> p, int button) {
-        ASSERT_TRUE(pointer_move(xid, p.first, p.second) && pointer_button(button, true) && pointer_button(button, false));
-        ASSERT_TRUE(settle(main()));
+        ASSERT_TRUE(pointer_move(xid, p.first, p.second) && pointer_button(button, true));
+        ASSERT_TRUE(pointer_button(button, false) && settle(main()));
     };
     press(at(main().Command1, 20, 10), 3);
     files = {picture_file("back.png", png_picture(50, 40))};

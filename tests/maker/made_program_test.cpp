@@ -41,6 +41,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     MainWindow& main = this->main();
     WindowDialog& dialog = window_dialog();
     auto type = [](Gtk::Entry& field, const std::string& text) { return [&field, text] { field.set_text(text); }; };
+    auto caption = [](Gtk::Button BrowserWindow::*button, std::string text) {
+        return [=](BrowserWindow& w) { return (w.*button).get_label() == text; };
+    };
     auto choose_colour = [&] {
         main.Command6.clicked();
         EXPECT_EQ(main.Text5.get_text(), "0") << "a first cancel gives black";
@@ -49,13 +52,14 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     };
     std::vector<Setting> settings = {
         {"Caption", type(main.Text2, "Granny's Browser"), "Granny's Browser"s, nullptr},  // seen from outside
-        {"Text", type(main.Text3, "Go"), "Go"s, [](BrowserWindow& w) { return w.Command1.get_label() == "Go"; }},
+        {"Text", type(main.Text3, "Go"), "Go"s, caption(&BrowserWindow::Command1, "Go")},
         {"Text1", type(main.Text4, home), home, [&](BrowserWindow& w) { return w.Text1.get_text() == home; }},
         {"color", choose_colour, "3368601"s, nullptr},
-        {"back", type(main.Text6, "Previous"), "Previous"s, [](BrowserWindow& w) { return w.Command2.get_label() == "Previous"; }},
-        {"refresh", type(main.Text7, "Reload"), "Reload"s, [](BrowserWindow& w) { return w.Command3.get_label() == "Reload"; }},
+        {"back", type(main.Text6, "Previous"), "Previous"s, caption(&BrowserWindow::Command2, "Previous")},
+        {"refresh", type(main.Text7, "Reload"), "Reload"s, caption(&BrowserWindow::Command3, "Reload")},
         {"picture", [&] { main.Command5.clicked(); }, icon, nullptr},
-        {"picture1", [&] { main.Command8.clicked(); }, background, [](BrowserWindow& w) { return w.Image1->get_width() == 60; }},
+        {"picture1", [&] { main.Command8.clicked(); }, background,
+         [](BrowserWindow& w) { return w.Image1->get_width() == 60; }},
         // Before the song switch, whose click plays the song for a while.
         {"url", type(main.Text8, song), song, [&](BrowserWindow& w) { return w.WindowsMediaPlayer1.URL() == song; }},
         {"value", [&] { main.Check1.clicked(); }, std::int16_t{1},
@@ -69,18 +73,19 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     };
     // A layout of the user's own, a different number in every field: the width, height, top
     // and left of each control, in the position fields that hold them, stored as "custom"n.
-    const Control controls[] = {Control::Text1, Control::Command1, Control::Command2, Control::Command3, Control::WebBrowser1};
+    using enum Control;
+    const Control controls[] = {Text1, Command1, Command2, Command3, WebBrowser1};
     const char* const layout[5][4] = {{"3300", "405", "150", "200"}, {"1500", "420", "160", "3600"},
                                       {"1400", "410", "170", "5200"}, {"1300", "395", "180", "6700"},
                                       {"7999.5", "4200", "700", "240"}};
     float TwipsRect::* const edges[] = {&TwipsRect::width, &TwipsRect::height, &TwipsRect::top, &TwipsRect::left};
-    auto placed = [&](int c, int e) {
-        return [=](BrowserWindow& w) { return (*w.client().rect(w.control(controls[c]))).*edges[e] == std::stof(layout[c][e]); };
-    };
+    auto at = [&](Placement& panel, Gtk::Widget& control, int e) { return (*panel.rect(control)).*edges[e]; };
     for (int c = 0; c < 5; ++c)
         for (int e = 0; e < 4; ++e) {
-            const int field = c == 0 ? (e + 3) % 4 + 1 : 4 * c + e + 1;  // the address box's height comes first
-            settings.push_back({"custom" + std::to_string(field), type(positions().Text(field), layout[c][e]), layout[c][e], placed(c, e)});
+            const int n = c == 0 ? (e + 3) % 4 + 1 : 4 * c + e + 1;  // the address box's height comes first
+            const float value = std::stof(layout[c][e]);
+            settings.push_back({"custom" + std::to_string(n), type(positions().Text(n), layout[c][e]), layout[c][e],
+                                [=](BrowserWindow& w) { return at(w.client(), w.control(controls[c]), e) == value; }});
         }
     main.show();
     const Glib::ustring shown_first = main.WebBrowser1.uri();
@@ -89,9 +94,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     // does not go to the typed home page.
     for (int c = 0; c < 5; ++c)
         for (int e = 0; e < 4; ++e)
-            EXPECT_EQ((*main.Frame1.area().rect(main.preview_control(controls[c]))).*edges[e], std::stof(layout[c][e])) << layout[c][e];
-    EXPECT_EQ((std::vector<Glib::ustring>{main.Command1.get_label(), main.Command3.get_label(), main.Command4.get_label(),
-                                          main.Text1.get_text()}),
+            EXPECT_EQ(at(main.Frame1.area(), main.preview_control(controls[c]), e), std::stof(layout[c][e])) << c << e;
+    EXPECT_EQ((std::vector{main.Command1.get_label(), main.Command3.get_label(), main.Command4.get_label(),
+                           main.Text1.get_text()}),
               (std::vector<Glib::ustring>{"Go", "Previous", "Reload", home}));
     drain();
     EXPECT_EQ(main.WebBrowser1.uri(), shown_first);

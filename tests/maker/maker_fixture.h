@@ -58,7 +58,8 @@ protected:
     // Writes the picture to a file in the maker's folder, for a file dialog to answer.
     std::string picture_file(const std::string& name, const Picture& picture) {
         const std::string path = folder / name;
-        g_file_set_contents(path.c_str(), reinterpret_cast<const char*>(picture.bytes.data()), picture.bytes.size(), nullptr);
+        const auto* bytes = reinterpret_cast<const char*>(picture.bytes.data());
+        g_file_set_contents(path.c_str(), bytes, static_cast<gssize>(picture.bytes.size()), nullptr);
         return path;
     }
 

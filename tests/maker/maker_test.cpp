@@ -38,7 +38,9 @@ TEST_F(Maker, TitleShowsTheVersionThenTheTime) {
 TEST_F(Maker, OpensBesideItsDialogsAndClosingAnyUnloadsEachInItsHandlersOrder) {
     using enum FormId;
     const std::pair<FormId, std::vector<FormId>> cases[] = {
-        {Form1, {Form3, frmMain, Form2, Form1}}, {Form2, {Form3, frmMain, Form1, Form2}}, {Form3, {frmMain, Form2, Form1, Form3}}};
+        {Form1, {Form3, frmMain, Form2, Form1}},
+        {Form2, {Form3, frmMain, Form1, Form2}},
+        {Form3, {frmMain, Form2, Form1, Form3}}};
     for (const auto& [closed, order] : cases) {
         SCOPED_TRACE(static_cast<int>(closed));
         Forms maker(folder.path());
@@ -77,8 +79,9 @@ TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourStoresTheDesignTextsAndSaysWhat
     std::filesystem::remove(folder / "browser.dat");
     main().txtExeFile.set_text("another");
     main().Command2.clicked();
-    EXPECT_TRUE(messages.back().starts_with("Error | 16 | There was an error during compilation\r\n\r\n")) << messages.back();
-    EXPECT_NE(messages.back().find("No such file or directory"), std::string::npos) << messages.back();
+    const std::string failed = messages.back();
+    EXPECT_TRUE(failed.starts_with("Error | 16 | There was an error during compilation\r\n\r\n")) << failed;
+    EXPECT_NE(failed.find("No such file or directory"), std::string::npos) << failed;
     EXPECT_FALSE(std::filesystem::exists(folder / "another"));
 }
 
@@ -86,7 +89,7 @@ TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourStoresTheDesignTextsAndSaysWhat
 TEST_F(Maker, TheIconShowsInTheMakerAndUselessFilesChangeNothing) {
     const auto icon_before = main().get_icon();
     const std::string notes = picture_file("notes.txt", Picture{{'n', 'o', 't'}});
-    files = {std::nullopt, notes, picture_file("empty.png", {}), (folder / "missing.png").string(), std::nullopt, notes};
+    files = {std::nullopt, notes, picture_file("empty.png", {}), folder / "missing.png", std::nullopt, notes};
     for (int i = 0; i < 4; ++i) main().Command5.clicked();
     for (int i = 0; i < 2; ++i) main().Command8.clicked();
     EXPECT_EQ(main().get_icon(), icon_before);
@@ -97,7 +100,8 @@ TEST_F(Maker, TheIconShowsInTheMakerAndUselessFilesChangeNothing) {
     files = {picture_file("icon.png", png_picture(24, 24))};
     main().Command5.clicked();
     EXPECT_TRUE(main().get_icon() && main().get_icon()->get_width() == 24);
-    EXPECT_EQ(messages, Texts{"Kelvane | 0 | A preview of your icon has been added to this program and can be seen beside the title"});
+    EXPECT_EQ(messages, Texts{"Kelvane | 0 | A preview of your icon has been added to this program and can be seen "
+                              "beside the title"});
 }
 
 class SongPreview : public MakerFixture {

@@ -25,7 +25,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // Whether the desktop's validator takes the entry (it says why not on the test's output).
-bool valid(const fs::path& entry) { return Process("/usr/bin/desktop-file-validate", {entry.string()}).wait(kPatience) == 0; }
+bool valid(const fs::path& entry) {
+    return Process("/usr/bin/desktop-file-validate", {entry.string()}).wait(kPatience) == 0;
+}
 
 // A key of an entry as the desktop reads it, with its escapes undone.
 std::string value(const fs::path& entry, const char* key) {
@@ -40,7 +42,8 @@ std::string value(const fs::path& entry, const char* key) {
 struct Launched {
     Launched(const fs::path& entry, const std::string& title) {
         prctl(PR_SET_CHILD_SUBREAPER, 1);
-        if (Process("/usr/bin/gio", {"launch", entry.string()}).wait(kPatience) == 0) window = find_window_titled(title);
+        if (Process("/usr/bin/gio", {"launch", entry.string()}).wait(kPatience) == 0)
+            window = find_window_titled(title);
         if (window) pid = window_pid(window->id).value_or(-1);
     }
     ~Launched() {
@@ -55,14 +58,15 @@ struct Launched {
 // and short enough for a file name with ".desktop"; paths an entry cannot carry make none.
 TEST(MenuEntryText, NamesTellProgramsApartAndPathsThatCannotBeCarriedMakeNone) {
     const std::string a(250, 'a');
-    const std::set<std::string> names = {"my browser.exe", "my_browser.exe", "my_20browser.exe", "My Browser.exe", "Ünï cödé", "-",
-                         "$(rm -rf ~)",    a,                a.substr(1) + "b",  a + "a",          std::string(200, '%')};
+    const std::set<std::string> names = {"my browser.exe", "my_browser.exe", "my_20browser.exe", "My Browser.exe",
+                                         "Ünï cödé",       "-",              "$(rm -rf ~)",      a,
+                                         a.substr(1) + "b", a + "a",         std::string(200, '%')};
     std::set<std::string> ids;
     for (const std::string& name : names) ids.insert(desktop_id(name));
     EXPECT_EQ(ids.size(), names.size());
-    for (const std::string& id : ids) EXPECT_TRUE(std::regex_match(id, std::regex("kelvane-[A-Za-z0-9_-]{1,239}"))) << id;
-    for (const char* folder : {"/tmp/bell\a", "/tmp/\xff\xfe", "/tmp/del\x7f"})
-        EXPECT_FALSE(menu_entry_text({"Browser", fs::path(folder) / "program", "/tmp/icon.png", "kelvane-program"})) << folder;
+    for (const std::string& id : ids) EXPECT_TRUE(std::regex_match(id, std::regex("kelvane-[\\w-]{1,239}"))) << id;
+    for (const char* bad : {"/tmp/bell\a", "/tmp/\xff\xfe", "/tmp/del\x7f"})
+        EXPECT_FALSE(menu_entry_text({"Browser", fs::path(bad) / "program", "/tmp/icon.png", "kelvane-x"})) << bad;
 }
 
 class MenuEntries : public testing::Test {
@@ -75,7 +79,7 @@ protected:
 
     TempDir folder;
     // With what an Exec line reserves, what a value escapes and what the shell would expand.
-    const fs::path maker_folder = folder / " maker's \"folder\" $HOME ${x} `tick` back\\slash a=b %u=%% ;&|<>*?#(~)\tünï ";
+    const fs::path maker_folder = folder / " maker's \"folder\" $HOME ${x} `tick` \\ a=b %u=%% ;&|<>*?#(~)\tünï ";
     SettingsRecord record = default_record();
 };
 
