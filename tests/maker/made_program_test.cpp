@@ -36,64 +36,70 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     server.serve("/start.html", "<html><body style='background:#ffffff'>start</body></html>");
     const Picture icon = png_picture(32, 32), background = png_picture(60, 30, 0x11aa44ff);
     files = {picture_file("icon.png", icon), picture_file("back.png", background)};
-    colours = {0x00336699};  // red 0x99, green 0x66, blue 0x33
+    colours = {std::nullopt, 0x00336699, std::nullopt};  // red 0x99, green 0x66, blue 0x33
+    const std::string home = server.url("/start.html"), song = (folder / "song.mp3").string();
     MainWindow& main = this->main();
     WindowDialog& dialog = window_dialog();
     auto type = [](Gtk::Entry& field, const std::string& text) { return [&field, text] { field.set_text(text); }; };
+    auto caption = [](Gtk::Button BrowserWindow::*button, std::string text) {
+        return [=](BrowserWindow& w) { return (w.*button).get_label() == text; };
+    };
+    auto choose_colour = [&] {
+        main.Command6.clicked();
+        EXPECT_EQ(main.Text5.get_text(), "0") << "a first cancel gives black";
+        main.Command6.clicked();
+        main.Command6.clicked();  // a later cancel keeps the colour chosen
+    };
     std::vector<Setting> settings = {
         {"Caption", type(main.Text2, "Granny's Browser"), "Granny's Browser"s, nullptr},  // seen from outside
-        {"Text", type(main.Text3, "Go"), "Go"s, [](BrowserWindow& w) { return w.Command1.get_label() == "Go"; }},
-        {"Text1", type(main.Text4, server.url("/start.html")), server.url("/start.html"),
-         [&](BrowserWindow& w) { return w.Text1.get_text() == server.url("/start.html"); }},
-        {"color", [&] { main.Command6.clicked(); }, "3368601"s, nullptr},
-        {"back", type(main.Text6, "Previous"), "Previous"s,
-         [](BrowserWindow& w) { return w.Command2.get_label() == "Previous"; }},
-        {"refresh", type(main.Text7, "Reload"), "Reload"s,
-         [](BrowserWindow& w) { return w.Command3.get_label() == "Reload"; }},
+        {"Text", type(main.Text3, "Go"), "Go"s, caption(&BrowserWindow::Command1, "Go")},
+        {"Text1", type(main.Text4, home), home, [&](BrowserWindow& w) { return w.Text1.get_text() == home; }},
+        {"color", choose_colour, "3368601"s, nullptr},
+        {"back", type(main.Text6, "Previous"), "Previous"s, caption(&BrowserWindow::Command2, "Previous")},
+        {"refresh", type(main.Text7, "Reload"), "Reload"s, caption(&BrowserWindow::Command3, "Reload")},
         {"picture", [&] { main.Command5.clicked(); }, icon, nullptr},
         {"picture1", [&] { main.Command8.clicked(); }, background,
-         [](BrowserWindow& w) { return w.Image1 && w.Image1->get_width() == 60; }},
+         [](BrowserWindow& w) { return w.Image1->get_width() == 60; }},
         // Before the song switch, whose click plays the song for a while.
-        {"url", type(main.Text8, (folder / "song.mp3").string()), (folder / "song.mp3").string(),
-         [&](BrowserWindow& w) { return w.WindowsMediaPlayer1.URL() == (folder / "song.mp3").string(); }},
+        {"url", type(main.Text8, song), song, [&](BrowserWindow& w) { return w.WindowsMediaPlayer1.URL() == song; }},
         {"value", [&] { main.Check1.clicked(); }, std::int16_t{1},
          [](BrowserWindow& w) { return w.Check1 == 1 && w.WindowsMediaPlayer1.get_visible(); }},
         {"custom21", type(dialog.Text2, "5010"), "5010"s, [](BrowserWindow& w) { return w.height() == 5010; }},
         {"custom22", type(dialog.Text1, "7500"), "7500"s, [](BrowserWindow& w) { return w.width() == 7500; }},
         {"custom23", type(dialog.Text3, "2"), "2"s, [](BrowserWindow& w) { return w.border_style() == 2; }},
         {"custom24", type(dialog.Text4, "11"), "11"s, [](BrowserWindow& w) { return w.mouse_pointer() == 11; }},
-        {"custom25", [] {}, "0"s, nullptr},  // the design's normal window
+        {"custom25", [] {}, "0"s, nullptr},     // the design's normal window
         {"custom26", [] {}, "True"s, nullptr},  // shows the status bar, but the player wins
     };
-    // The twenty position fields, field n stored as "custom"n: a layout of the user's own,
-    // with a different number in every field.
-    const struct {
-        Control control;
-        float TwipsRect::*edge;
-        const char* text;
-    } positions[] = {
-        {Control::Text1, &TwipsRect::height, "405"},      {Control::Text1, &TwipsRect::top, "150"},
-        {Control::Text1, &TwipsRect::left, "200"},        {Control::Text1, &TwipsRect::width, "3300"},
-        {Control::Command1, &TwipsRect::width, "1500"},   {Control::Command1, &TwipsRect::height, "420"},
-        {Control::Command1, &TwipsRect::top, "160"},      {Control::Command1, &TwipsRect::left, "3600"},
-        {Control::Command2, &TwipsRect::width, "1400"},   {Control::Command2, &TwipsRect::height, "410"},
-        {Control::Command2, &TwipsRect::top, "170"},      {Control::Command2, &TwipsRect::left, "5200"},
-        {Control::Command3, &TwipsRect::width, "1300"},   {Control::Command3, &TwipsRect::height, "395"},
-        {Control::Command3, &TwipsRect::top, "180"},      {Control::Command3, &TwipsRect::left, "6700"},
-        {Control::WebBrowser1, &TwipsRect::width, "7999.5"}, {Control::WebBrowser1, &TwipsRect::height, "4200"},
-        {Control::WebBrowser1, &TwipsRect::top, "700"},   {Control::WebBrowser1, &TwipsRect::left, "240"},
-    };
-    for (int n = 1; n <= 20; ++n) {
-        const auto& p = positions[n - 1];
-        settings.push_back({"custom" + std::to_string(n), type(forms.Form2().Text(n), p.text), std::string(p.text),
-                            [p](BrowserWindow& w) {
-                                return (*w.client().rect(w.control(p.control))).*p.edge == std::stof(p.text);
-                            }});
-    }
+    // A layout of the user's own, a different number in every field: the width, height, top
+    // and left of each control, in the position fields that hold them, stored as "custom"n.
+    using enum Control;
+    const Control controls[] = {Text1, Command1, Command2, Command3, WebBrowser1};
+    const char* const layout[5][4] = {{"3300", "405", "150", "200"}, {"1500", "420", "160", "3600"},
+                                      {"1400", "410", "170", "5200"}, {"1300", "395", "180", "6700"},
+                                      {"7999.5", "4200", "700", "240"}};
+    float TwipsRect::* const edges[] = {&TwipsRect::width, &TwipsRect::height, &TwipsRect::top, &TwipsRect::left};
+    auto at = [&](Placement& panel, Gtk::Widget& control, int e) { return (*panel.rect(control)).*edges[e]; };
+    for (int c = 0; c < 5; ++c)
+        for (int e = 0; e < 4; ++e) {
+            const int n = c == 0 ? (e + 3) % 4 + 1 : 4 * c + e + 1;  // the address box's height comes first
+            const float value = std::stof(layout[c][e]);
+            settings.push_back({"custom" + std::to_string(n), type(positions().Text(n), layout[c][e]), layout[c][e],
+                                [=](BrowserWindow& w) { return at(w.client(), w.control(controls[c]), e) == value; }});
+        }
     main.show();
+    const Glib::ustring shown_first = main.WebBrowser1.uri();
     for (const Setting& s : settings) s.set();
-    for (const auto& p : positions)  // the live preview follows the fields as they are typed
-        EXPECT_EQ((*main.Frame1.area().rect(main.preview_control(p.control))).*p.edge, std::stof(p.text)) << p.text;
+    // The live preview follows captions, address text and positions as they are typed, and
+    // does not go to the typed home page.
+    for (int c = 0; c < 5; ++c)
+        for (int e = 0; e < 4; ++e)
+            EXPECT_EQ(at(main.Frame1.area(), main.preview_control(controls[c]), e), std::stof(layout[c][e])) << c << e;
+    EXPECT_EQ((std::vector{main.Command1.get_label(), main.Command3.get_label(), main.Command4.get_label(),
+                           main.Text1.get_text()}),
+              (std::vector<Glib::ustring>{"Go", "Previous", "Reload", home}));
+    drain();
+    EXPECT_EQ(main.WebBrowser1.uri(), shown_first);
     main.txtExeFile.set_text("granny");
     main.Command2.clicked();
     ASSERT_TRUE(messages.back().starts_with("Kelvane | 64 | ")) << messages.back();
@@ -108,7 +114,7 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
         EXPECT_EQ(pixel(id, 4, 100), 0x996633u) << "the window's colour";
         EXPECT_EQ(pixel(id, (5200 / 15) + 5, (170 + 410 / 2) / 15), 0x996633u) << "the back button's colour";
     };
-    for (Gtk::Window* w : std::initializer_list<Gtk::Window*>{&main, &forms.Form2(), &dialog}) w->hide();
+    for (Gtk::Window* w : std::initializer_list<Gtk::Window*>{&main, &positions(), &dialog}) w->hide();
     {
         SCOPED_TRACE("created program");
         // Started before anything in this process shows the home page, so the request is its.

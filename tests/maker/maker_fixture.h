@@ -5,10 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <fstream>
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "maker/dialogs/position_dialog.h"
 #include "maker/dialogs/window_dialog.h"
@@ -61,9 +57,10 @@ protected:
     WindowDialog& window_dialog() { return forms.Form3(); }
     // Writes the picture to a file in the maker's folder, for a file dialog to answer.
     std::string picture_file(const std::string& name, const Picture& picture) {
-        std::ofstream(folder / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(picture.bytes.data()), static_cast<std::streamsize>(picture.bytes.size()));
-        return (folder / name).string();
+        const std::string path = folder / name;
+        const auto* bytes = reinterpret_cast<const char*>(picture.bytes.data());
+        g_file_set_contents(path.c_str(), bytes, static_cast<gssize>(picture.bytes.size()), nullptr);
+        return path;
     }
 
     TempDir folder;

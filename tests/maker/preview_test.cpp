@@ -1,5 +1,5 @@
 // The full preview: the browser window configured from the maker's fields when it opens,
-// its title and border following their fields while it is open.
+// its title, border and status bar following their fields while it is open.
 #include "maker/preview/preview_window.h"
 #include "tests/maker/maker_fixture.h"
 
@@ -10,7 +10,6 @@ class Preview : public MakerFixture {
 protected:
     Preview() {
         main().show();
-        main().Text5.set_text("255");
         main().Text4.set_text("about:blank");
         main().Text8.set_text("");
     }
@@ -20,45 +19,31 @@ protected:
     }
 };
 
-TEST_F(Preview, RefusesWithoutAColour) {
-    main().Text5.set_text("Programs Color");
+// Only the unchosen colour's exact words keep it closed. Open, its title keeps to its field
+// whoever changes it; positions, and the rest, wait for the next opening, which loads the
+// fields of that moment. A click while it is open sets only the status bar, shown for the
+// exact flag "True" alone.
+TEST_F(Preview, OpensWithAColourAndFollowsTitleBorderAndStatusFlagWhileOpen) {
     window_dialog().Command2.clicked();
     EXPECT_EQ(messages, std::vector<std::string>{"Kelvane | 0 | Please select a program color"});
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
-
     main().Text5.set_text("Ｐｒｏｇｒａｍｓ Ｃｏｌｏｒ");  // look-alike letters are another text
-    window_dialog().Command2.clicked();
-    EXPECT_TRUE(forms.loaded(FormId::frmMain));
-}
-
-TEST_F(Preview, StatusBarFollowsTheExactFlagWhateverTheSong) {
-    main().Check1.set_active(true);
-    PreviewWindow& preview = open();
-    EXPECT_TRUE(preview.get_visible());
-    EXPECT_TRUE(preview.WindowsMediaPlayer1.get_visible());
-    EXPECT_TRUE(preview.StatusBar1.get_visible()) << "both show in the preview";
-    for (const char* flag : {"true", "Ｔｒｕｅ"}) {
-        window_dialog().Text6.set_text(flag);
-        window_dialog().Command2.clicked();  // open already: only the status bar changes
-        EXPECT_FALSE(preview.StatusBar1.get_visible()) << flag;
-    }
-    EXPECT_EQ(&forms.frmMain(), &preview);
-}
-
-// Positions wait for the next opening, which loads the fields of that moment.
-TEST_F(Preview, TitleAndBorderFollowTheirFieldsWhileOpenTheRestTheNextOpening) {
     PreviewWindow& preview = open();
     EXPECT_EQ(preview.get_title(), "Program Name");
     main().Text2.set_text("Live title");
     EXPECT_EQ(preview.get_title(), "Live title");
     window_dialog().Text3.set_text("3");
-    EXPECT_EQ(preview.border_style(), 3);
     EXPECT_EQ(preview.get_type_hint(), Gdk::WINDOW_TYPE_HINT_DIALOG);
     window_dialog().Text3.set_text("x");
-    EXPECT_EQ(preview.border_style(), 3);
     preview.set_title("Changed by someone else");
+    EXPECT_EQ(preview.border_style(), 3);
     EXPECT_EQ(preview.get_title(), "Live title");
     positions().Text(8).set_text("2000");
+    for (const char* flag : {"true", "Ｔｒｕｅ", "True"}) {
+        window_dialog().Text6.set_text(flag);
+        EXPECT_EQ(&open(), &preview);
+        EXPECT_EQ(preview.StatusBar1.get_visible(), flag == std::string("True")) << flag;
+    }
     EXPECT_EQ(preview.client().rect(preview.Command1)->left, 3840);
 
     preview.close();
