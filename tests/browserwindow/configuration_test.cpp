@@ -85,12 +85,9 @@ TEST_F(Configuration, AnEmptyRecordEmptiesEverythingButThePictures) {
     for (const Glib::ustring& text : {window.get_title(), window.Command1.get_label(), window.Command2.get_label(),
                                       window.Command3.get_label(), window.Text1.get_text(), holders.Text4})
         EXPECT_EQ(text, "");
-    EXPECT_EQ(window.width(), 0);
-    EXPECT_EQ(window.height(), 0);
-    EXPECT_EQ(window.border_style(), 0);
+    EXPECT_EQ(std::tuple(window.width(), window.height(), window.border_style()), std::tuple(0.0f, 0.0f, 0));
     EXPECT_EQ(window.get_icon(), design_icon);
-    EXPECT_FALSE(window.WindowsMediaPlayer1.get_visible());
-    EXPECT_FALSE(window.StatusBar1.get_visible());
+    EXPECT_FALSE(window.WindowsMediaPlayer1.get_visible() || window.StatusBar1.get_visible());
     window.show();  // an empty browser still opens
     EXPECT_TRUE(pump_until([&] { return window.get_mapped(); }));
 }
