@@ -43,9 +43,43 @@ TEST(WebViewAddress, WithoutSchemeOpensAsWebAddress) {
     for (auto [typed, uri] : cases) EXPECT_EQ(WebView::address_to_uri(typed), uri) << typed;
 }
 
+// The next answer a test queued, as a person would give it.
+template <typename T>
+std::optional<T> next(std::deque<T>& answers) {
+    if (answers.empty()) return std::nullopt;
+    T answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+// A browser window shown, and a person who answers what it asks: a login queued in
+// `logins` (none left: a cancel), the file in `file`, and "yes" to a question that names
+// something ":yes", "no" to any other.
 class Browsing : public testing::Test {
 protected:
-    Browsing() { window.show(); }
+    Browsing() {
+        window.show();
+        window.WebBrowser1.signal_download().connect([this](const Glib::ustring& text, bool done) {
+            said.push_back(text);
+            finished = finished || done;
+        });
+        set_message_handler([this](const Message& m) { messages.push_back(m); });
+        set_question_answers({{}, {}, [this](const Question& q) {
+                                  asked.push_back(q);
+                                  return next(logins);
+                              },
+                              [this](const Question& q) {
+                                  asked.push_back(q);
+                                  return contains(q.text, ":yes");
+                              }});
+        set_dialog_answers({[this] { return std::exchange(file, std::nullopt); }, [] { return std::optional<std::int32_t>(); }});
+    }
+    ~Browsing() override {
+        set_message_handler({});
+        set_page_dialog_answers({});
+        set_question_answers({});
+        set_dialog_answers({});
+    }
     // Does what the user does and waits until the view has settled on what it shows.
     void settle(const std::function<void()>& action) {
         window.StatusBar1.set_panel_text(1, "");
@@ -66,6 +100,12 @@ protected:
     static std::string page(const std::string& title) {
         return "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>";
     }
+    std::string origin() const { return "http://127.0.0.1:" + std::to_string(server.port()); }
+    void serve_page(const std::string& body) {
+        server.serve("/page.html", body);
+        window.WebBrowser1.Navigate(server.url("/page.html"));
+        ASSERT_TRUE(pump_until([&] { return !window.WebBrowser1.loading() && window.WebBrowser1.uri() == server.url("/page.html"); }));
+    }
     // A click of the user's into the window, through the X server. The view takes pixels
     // (8, 40) to (577, 337).
     void click_at(int x, int y) {
@@ -74,9 +114,32 @@ protected:
         const auto x_window = find_window(getpid());
         ASSERT_TRUE(x_window && click(x_window->id, x, y));
     }
+    // A click into the page, and what the page reports when it is done with it. A window
+    // the page opened stays clear of this point.
+    void click_page(const std::string& reported, int times = 1) {
+        click_at(450, 300);
+        ASSERT_TRUE(pump_until([&] { return server.count(reported) == times; }));
+        drain();  // and what the page asked of this process before it reported
+    }
+    int said_starting(const std::string& start) const {
+        return std::count_if(said.begin(), said.end(), [&](const Glib::ustring& text) { return text.raw().starts_with(start); });
+    }
+    std::set<std::string> saved() const {
+        std::set<std::string> names;
+        for (const auto& file : std::filesystem::directory_iterator(downloads)) names.insert(file.path().filename());
+        return names;
+    }
 
     HttpServer server;
     BrowserWindow window;
+    std::vector<Glib::ustring> said;  // about downloads
+    bool finished = false;            // a download ended
+    std::vector<Message> messages;
+    std::vector<Question> asked;
+    std::deque<Credentials> logins;
+    std::optional<std::string> file;
+    // No download folder is configured in the test's home: not the home folder itself.
+    const std::filesystem::path downloads = std::filesystem::path(std::getenv("HOME")) / "Downloads";
 };
 
 TEST_F(Browsing, BrowseBackAndRefreshReachTheServer) {
@@ -200,45 +263,17 @@ TEST(DownloadName, NeverTakesTheNameOfAFileThatIsThere) {
     EXPECT_TRUE(g_utf8_validate(file.c_str(), -1, nullptr) && file.size() + 11 <= 255) << file;
 }
 
-class Downloading : public Browsing {
-protected:
-    Downloading() {
-        std::filesystem::remove_all(folder);  // made when missing
-        window.WebBrowser1.signal_download().connect([this](const Glib::ustring& text, bool done) {
-            said.push_back(text);
-            finished = finished || done;
-        });
-        set_question_answers({{}, {}, {}, [this](const Question& q) {
-                                  asked.push_back(q);
-                                  return false;
-                              }});
-    }
-    ~Downloading() override { set_question_answers({}); }
-    int said_starting(const std::string& start) const {
-        return std::count_if(said.begin(), said.end(), [&](const Glib::ustring& text) { return text.raw().starts_with(start); });
-    }
-    std::set<std::string> saved() const {
-        std::set<std::string> names;
-        for (const auto& file : std::filesystem::directory_iterator(folder)) names.insert(file.path().filename());
-        return names;
-    }
-
-    // No download folder is configured in the test's home: not the home folder itself.
-    const std::filesystem::path folder = std::filesystem::path(std::getenv("HOME")) / "Downloads";
-    std::vector<Glib::ustring> said;
-    bool finished = false;
-    std::vector<Question> asked;  // and answered "no"
-};
+class Downloading : public Browsing {};
 
 // A folder that cannot be made, or a download whose network process ends as a lost
 // connection would end it: the status bar says so, and no file is left behind.
 TEST_F(Downloading, AFailedDownloadSaysSoAndLeavesNoFile) {
-    std::ofstream(folder) << "a file where the folder should be";
+    std::ofstream(downloads) << "a file where the folder should be";
     server.serve("/get", "zip", "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
     window.WebBrowser1.Navigate(server.url("/get"));
     ASSERT_TRUE(pump_until([&] { return finished; }));
     EXPECT_TRUE(status().raw().starts_with("Download of report.zip failed")) << status();
-    std::filesystem::remove(folder);
+    std::filesystem::remove(downloads);
 
     StalledServer stalled("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\nContent-Disposition: attachment; "
                           "filename=stalled.zip\r\n\r\n" + std::string(100000, 'z'));
@@ -263,10 +298,10 @@ TEST_F(Downloading, APageSavesOneFileByItselfAndMoreOnlyWithTheUsersConsent) {
     ASSERT_TRUE(pump_until([&] { return server.count("/other.zip") == 1 && !window.WebBrowser1.loading(); }));
     click_at(100, 250);
     ASSERT_TRUE(pump_until([&] { return finished; }));
-    EXPECT_EQ(said.back(), "Downloaded clicked.zip to " + folder.string());
+    EXPECT_EQ(said.back(), "Downloaded clicked.zip to " + downloads.string());
     EXPECT_EQ(status(), said.back()) << "the status bar says where the file went";
     EXPECT_EQ(saved(), std::set<std::string>{"clicked.zip"});
-    EXPECT_EQ(read_all(folder / "clicked.zip"), "clicked.zip");
+    EXPECT_EQ(read_all(downloads / "clicked.zip"), "clicked.zip");
     // Of three frames of its own site, one saves its file; the others ask the user, once.
     server.serve("/frames.html", "<html><body><iframe src='/one.zip'></iframe><iframe src='/two.zip'></iframe>"
                                  "<iframe src='/three.zip'></iframe></body></html>");
@@ -277,54 +312,7 @@ TEST_F(Downloading, APageSavesOneFileByItselfAndMoreOnlyWithTheUsersConsent) {
     EXPECT_EQ(asked[0].title, "http://127.0.0.1:" + std::to_string(server.port()));
 }
 
-// The next answer a test queued, as a person would give it.
-template <typename T>
-std::optional<T> next(std::deque<T>& answers) {
-    if (answers.empty()) return std::nullopt;
-    T answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-class PageRequests : public Browsing {
-protected:
-    PageRequests() {
-        set_message_handler([this](const Message& m) { messages.push_back(m); });
-        set_question_answers({{}, {}, [this](const Question& q) {
-                                  asked.push_back(q);
-                                  return next(logins);  // none left: a cancel
-                              },
-                              [this](const Question& q) {  // the user agrees to what is named "yes"
-                                  asked.push_back(q);
-                                  return contains(q.text, ":yes");
-                              }});
-        set_dialog_answers({[this] { return std::exchange(file, std::nullopt); }, [] { return std::optional<std::int32_t>(); }});
-    }
-    ~PageRequests() override {
-        set_message_handler({});
-        set_page_dialog_answers({});
-        set_question_answers({});
-        set_dialog_answers({});
-    }
-    std::string origin() const { return "http://127.0.0.1:" + std::to_string(server.port()); }
-    void serve_page(const std::string& body) {
-        server.serve("/page.html", body);
-        window.WebBrowser1.Navigate(server.url("/page.html"));
-        ASSERT_TRUE(pump_until([&] { return !window.WebBrowser1.loading() && window.WebBrowser1.uri() == server.url("/page.html"); }));
-    }
-    // A click of the user's into the page, and what the page reports when it is done with
-    // it. A window the page opened stays clear of this point.
-    void click_page(const std::string& reported, int times = 1) {
-        click_at(450, 300);
-        ASSERT_TRUE(pump_until([&] { return server.count(reported) == times; }));
-        drain();  // and what the page asked of this process before it reported
-    }
-
-    std::vector<Message> messages;
-    std::vector<Question> asked;
-    std::deque<Credentials> logins;
-    std::optional<std::string> file;  // the one file to choose
-};
+class PageRequests : public Browsing {};
 
 // A page titled "page" that is one big button running the script when clicked.
 std::string clicking(const std::string& script) {
@@ -334,8 +322,9 @@ std::string clicking(const std::string& script) {
 
 // The second confirm and the second prompt are cancelled, and the latter also stops the
 // page from showing more: those that follow are answered as closed, unseen. From the
-// second dialog on, each offers that stop; each names the page's site.
-TEST_F(PageRequests, ScriptDialogsAreShownAndAnsweredUntilThePageIsStopped) {
+// second dialog on, each offers that stop; each names the page's site. Location, camera,
+// microphone and notifications are refused without a question.
+TEST_F(PageRequests, ScriptDialogsAreAnsweredUntilThePageIsStoppedAndPowersRefusedUnasked) {
     const PageDialogAnswer ok{true, "", false}, cancel{false, "", false};
     std::deque<PageDialogAnswer> answers = {ok, ok, cancel, {true, "Bob Smith", false}, {false, "", true}};
     std::vector<std::string> seen;
@@ -345,17 +334,29 @@ TEST_F(PageRequests, ScriptDialogsAreShownAndAnsweredUntilThePageIsStopped) {
                        (d.offer_to_stop ? " or stop" : "") + (d.title == origin() ? "" : " from " + d.title.raw()));
         return next(answers).value_or(PageDialogAnswer{true, "shown", false});
     });
+    // A camera and a microphone for the page to ask for: without any, it learns that there
+    // are none before it asks.
+    webkit_settings_set_enable_mock_capture_devices(
+        webkit_web_view_get_settings(WEBKIT_WEB_VIEW(window.WebBrowser1.widget().gobj())), TRUE);
     serve_page("<html><body><script>"
                "alert('Hello <b>there</b>');"
                "const answers = [confirm('Sure?'), confirm('Really?'), prompt('Your name?', 'Anne'), prompt('Again?', 'Bo')];"
                "alert('more'); answers.push(confirm('more'), prompt('more'));"
                "fetch('/answers/' + answers.map(encodeURIComponent).join('/'));"
+               "const report = (what, value) => fetch('/' + what + '/' + value);"
+               "navigator.geolocation.getCurrentPosition(() => report('location', 'given'), e => report('location', e.code));"
+               "navigator.mediaDevices.getUserMedia({audio: true, video: true})"
+               "    .then(() => report('media', 'given'), e => report('media', e.name));"
+               "Notification.requestPermission().then(p => report('notifications', p));"
+               "navigator.permissions.query({name: 'geolocation'}).then(s => report('state', s.state));"
                "</script></body></html>");
-    EXPECT_TRUE(asked_for("/answers/true/false/Bob%20Smith/null/false/null"));
+    for (const char* path : {"/answers/true/false/Bob%20Smith/null/false/null", "/location/1", "/media/NotAllowedError",
+                             "/notifications/denied", "/state/denied"})
+        EXPECT_TRUE(asked_for(path)) << path;
     EXPECT_EQ(seen, (std::vector<std::string>{"alert: Hello <b>there</b> []", "confirm: Sure? [] or stop",
                                              "confirm: Really? [] or stop", "prompt: Your name? [Anne] or stop",
                                              "prompt: Again? [Bo] or stop"}));
-    EXPECT_TRUE(messages.empty()) << "a page's dialogs are not the program's message boxes";
+    EXPECT_TRUE(messages.empty() && asked.empty()) << "a page's dialogs are not the program's message boxes or questions";
 }
 
 TEST_F(PageRequests, DialogsHoldUpTheirWindowAlone) {
@@ -404,24 +405,6 @@ TEST_F(PageRequests, FileInputOpensTheFileChooser) {
     serve_page("<html><body style='margin:0'><input type='file' style='display:block;width:100vw;height:100vh' "
                "onchange=\"fetch('/chosen/' + this.files[0].name + '/' + this.files[0].size)\"></body></html>");
     click_page("/chosen/upload.txt/5");  // pages may open the chooser only on a click
-}
-
-TEST_F(PageRequests, LocationCameraMicrophoneAndNotificationsAreRefusedUnasked) {
-    // A camera and a microphone for the page to ask for: without any, it learns that there
-    // are none before it asks.
-    webkit_settings_set_enable_mock_capture_devices(
-        webkit_web_view_get_settings(WEBKIT_WEB_VIEW(window.WebBrowser1.widget().gobj())), TRUE);
-    serve_page("<html><body><script>"
-               "const report = (what, value) => fetch('/' + what + '/' + value);"
-               "navigator.geolocation.getCurrentPosition(() => report('location', 'given'), e => report('location', e.code));"
-               "navigator.mediaDevices.getUserMedia({audio: true, video: true})"
-               "    .then(() => report('media', 'given'), e => report('media', e.name));"
-               "Notification.requestPermission().then(p => report('notifications', p));"
-               "navigator.permissions.query({name: 'geolocation'}).then(s => report('state', s.state));"
-               "</script></body></html>");
-    for (const char* path : {"/location/1", "/media/NotAllowedError", "/notifications/denied", "/state/denied"})
-        EXPECT_TRUE(asked_for(path)) << path;
-    EXPECT_TRUE(messages.empty() && asked.empty());
 }
 
 // By a click, the page tries to put a file or a data page in the view or a window of its
