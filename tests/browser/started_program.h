@@ -39,8 +39,8 @@ protected:
     // A page on a white body that reports being shown, also when it comes back from the
     // page cache.
     static std::string page(const std::string& name, const std::string& body = "") {
-        return "<html><head><title>" + name + "</title></head><body style='margin:0;height:100vh'><script>"
-               "addEventListener('pageshow', () => fetch('/shown/" + name + "'))</script>" + body + "</body></html>";
+        return "<html><head><title>" + name + "</title></head><body style='margin:0;height:100vh'><script>addEventListener("
+               "'pageshow', () => fetch('/shown/" + name + "'))</script>" + body + "</body></html>";
     }
 
     std::unique_ptr<WindowManager> manager;  // started by the tests that need one
