@@ -453,10 +453,15 @@ TEST_F(PageRequests, AnotherProgramStartsOnAClickAndOtherThanMailOrPhoneOnlyWhen
     std::filesystem::create_directory_symlink(g_get_user_data_dir(), desktop / "data");
     std::filesystem::create_directory_symlink(g_get_user_config_dir(), desktop / "config");
     const auto opened = register_default_handler(desktop.path(), {"mailto", "tel", "kelvane-test"});
-    serve_page("<html><head><script>onload = () => location = 'mailto:unasked@example.com';"
-               "const next = ['kelvane-test:no', 'kelvane-test:yes', 'mailto:anne@example.com', 'tel:+4930123456'];"
-               "</script></head><body style='margin:0'><button style='display:block;width:100vw;height:100vh' "
-               "onclick=\"location = next.shift(); setTimeout(() => fetch('/done'))\">x</button></body></html>");
+    // A click leads to a page of the site that opens a mail address by itself as it loads:
+    // the click was the user's, but not for that.
+    server.serve("/asks.html", "<html><head><script>onload = () => location = 'mailto:unasked@example.com';"
+                 "const next = ['kelvane-test:no', 'kelvane-test:yes', 'mailto:anne@example.com', 'tel:+4930123456'];"
+                 "</script></head><body style='margin:0'><button style='display:block;width:100vw;height:100vh' "
+                 "onclick=\"location = next.shift(); setTimeout(() => fetch('/done'))\">x</button></body></html>");
+    serve_page(clicking("location = '/asks.html'"));
+    click_page("/asks.html");
+    ASSERT_TRUE(pump_until([&] { return !window.WebBrowser1.loading() && window.WebBrowser1.uri() == server.url("/asks.html"); }));
     for (int n = 1; n <= 4; ++n) click_page("/done", n);
     EXPECT_TRUE(wait_until([&] { return read_all(opened) == "kelvane-test:yes\nmailto:anne@example.com\ntel:+4930123456\n"; }))
         << read_all(opened);
