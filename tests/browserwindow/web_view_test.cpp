@@ -16,6 +16,7 @@
 #include "browserwindow/browser_window.h"
 #include "browserwindow/downloads.h"
 #include "browserwindow/error_page.h"
+#include "browserwindow/web_context.h"
 #include "platform/common_dialog.h"
 #include "platform/message_box.h"
 #include "platform/page_dialog.h"
@@ -274,6 +275,16 @@ TEST_F(Downloading, AFailedDownloadSaysSoAndLeavesNoFile) {
     ASSERT_TRUE(pump_until([&] { return finished; }));
     EXPECT_TRUE(status().raw().starts_with("Download of report.zip failed")) << status();
     std::filesystem::remove(downloads);
+    // Stopped after its first bytes, as the engine stops a download that fails.
+    const gulong cancelling = g_signal_connect(web_context(), "download-started", G_CALLBACK(+[](WebKitWebContext*, WebKitDownload* d, void*) {
+        g_signal_connect(d, "received-data", G_CALLBACK(+[](WebKitDownload* d, guint64, void*) { webkit_download_cancel(d); }), nullptr);
+    }), nullptr);
+    finished = false;
+    window.WebBrowser1.Navigate(server.url("/get"));
+    ASSERT_TRUE(pump_until([&] { return finished; }));
+    g_signal_handler_disconnect(web_context(), cancelling);
+    EXPECT_TRUE(status().raw().starts_with("Download of report.zip failed")) << status();
+    EXPECT_EQ(saved(), std::set<std::string>{}) << "the file was left behind";
 
     StalledServer stalled("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\nContent-Disposition: attachment; "
                           "filename=stalled.zip\r\n\r\n" + std::string(100000, 'z'));
@@ -281,8 +292,9 @@ TEST_F(Downloading, AFailedDownloadSaysSoAndLeavesNoFile) {
     window.WebBrowser1.Navigate(stalled.url("/stalled.zip"));
     ASSERT_TRUE(pump_until([&] { return said_starting("Downloading stalled.zip") > 0; }));
     EXPECT_TRUE(Glib::Regex::match_simple("^Downloading stalled\\.zip\\.\\.\\. [0-9]{1,2}%$", said.back().raw())) << said.back();
-    for (pid_t pid : descendants(getpid(), "WebKitNetworkPr")) kill(pid, SIGKILL);
-    ASSERT_TRUE(pump_until([&] { return finished; }));
+    const auto network = descendants(getpid(), "WebKitNetworkPr");
+    for (pid_t pid : network) kill(pid, SIGKILL);
+    ASSERT_TRUE(pump_until([&] { return finished; })) << network.size() << " network processes; " << said.back();
     EXPECT_TRUE(said.back().raw().starts_with("Download of stalled.zip failed")) << said.back();
     EXPECT_EQ(saved(), std::set<std::string>{});
 }
