@@ -1,102 +1,79 @@
 // Created programs started as processes under X, looked at from outside: their window
 // through the X server, their browsing through a web server on 127.0.0.1, their song
 // through GStreamer's own log.
-#include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <fstream>
 
-#include "tests/support/created_program.h"
-#include "tests/support/http_server.h"
+#include "tests/browser/started_program.h"
 #include "tests/support/media_files.h"
-#include "tests/support/patience.h"
-#include "tests/support/process.h"
-#include "tests/support/x_window.h"
 
 namespace kelvane::test {
 namespace {
 
-// Clicks at the centre of a control placed at the given twips.
-bool click_at_twips(unsigned long window, float left, float top, float width, float height) {
-    return click(window, static_cast<int>((left + width / 2) / 15), static_cast<int>((top + height / 2) / 15));
-}
-
-// Under another name, in another folder, without an ".exe" ending: the window the record
-// describes, its buttons, links to the desktop's mail and phone handlers, and the song
-// playing while the player is hidden, also when its audio output never opens (a sink
-// writing into a pipe that nobody reads); and a clean end when the window closes.
-TEST(CreatedProgram, OpensAsConfiguredAndBrowsesFromItsButtons) {
-    HttpServer server;
-    TempDir folder;
-    // Each page reports being shown, also when it comes back from the page cache.
-    const std::string report = "<script>addEventListener('pageshow', () => fetch('/shown/";
-    server.serve("/home.html", "<html><head><title>Page title</title></head><body style='margin:0'>" + report +
-                                   "home'))</script><a href='/second.html' style='display:block;height:100vh'>next</a>"
-                                   "</body></html>");
-    // The second page also tries to open a mail address by itself, which is not let through.
-    server.serve("/second.html", "<html><body style='margin:0'>" + report +
-                                     "second').then(() => location.href = 'mailto:unasked@example.com'))</script>"
-                 "<a href='mailto:anne@example.com' style='display:block;height:50vh'>mail</a>"
-                 "<a href='tel:+4930123456' style='display:block;height:50vh'>call</a></body></html>");
+// Under another name, in another folder, without an ".exe" ending: its buttons, a link's
+// new window in the view, a popup with a size in a window of its own that talks to its
+// opener and closes with its page, and the song playing while the player is hidden, also
+// when its audio output never opens (a sink writing into a pipe that nobody reads); and a
+// clean end when the main window closes, the popup with it.
+TEST_F(StartedProgram, BrowsesFromItsButtonsAndOpensNewWindowsInTheViewOrAsPopups) {
+    server.serve("/home.html",
+                 page("home", "<script>addEventListener('message', e => fetch('/opener-heard/' + e.data))</script>"
+                              "<a href='/second.html' target='_blank' style='display:block;height:50vh'>new</a>"
+                              "<button onclick=\"window.open('/signin.html', 'signin', 'width=400,height=300')\" "
+                              "style='display:block;width:100vw;height:50vh'>popup</button>"));
+    server.serve("/second.html", page("second"));
+    server.serve("/signin.html", page("signin", "<script>opener.postMessage('signed-in', '*')</script><button "
+                                                "onclick='window.close()' style='width:100vw;height:100vh'>x</button>"));
     write_wav(folder / "song.wav", 30);
-    SettingsRecord record = default_record();
     record.WriteProperty("Caption", std::string("My Own Browser"));
-    record.WriteProperty("Text1", server.url("/home.html"));
     record.WriteProperty("url", (folder / "song.wav").string());
-    record.WriteProperty("value", std::int16_t{0});
-    const auto program = folder / "my-browser";
-    make_created_program(program, record);
-    const auto opened = register_default_handler(folder.path(), {"mailto", "tel"});
-    const auto log = folder / "gst.log";
     ASSERT_EQ(mkfifo((folder / "device").c_str(), 0600), 0);
-    Process browser(program, {},
-                    {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()},
-                     {"GST_AUDIO_SINK", "filesink location=" + (folder / "device").string()}, {"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
+    const auto log = folder / "gst.log";
+    start("my-browser", {{"GST_AUDIO_SINK", "filesink location=" + (folder / "device").string()},
+                         {"GST_DEBUG", "GST_STATES:4"}, {"GST_DEBUG_FILE", log.string()}, {"GST_DEBUG_NO_COLOR", "1"}});
+    ASSERT_TRUE(server.wait_for("/shown/home"));
+    EXPECT_EQ(window_info(window)->title, "My Own Browser") << "the page's title never becomes the window's";
 
-    auto window = find_window(browser.pid());
-    ASSERT_TRUE(window);
-    EXPECT_EQ(window->width, 8775 / 15);
-    EXPECT_EQ(window->height, 6180 / 15);
-    ASSERT_TRUE(server.wait_for("/shown/home", 1));
-    EXPECT_EQ(window_info(window->id)->title, "My Own Browser") << "the page's title never becomes the window's";
+    ASSERT_TRUE(click(window, 100, 100));  // the link, in the upper half of the view at (8, 40)
+    ASSERT_TRUE(server.wait_for("/shown/second"));
+    EXPECT_EQ(windows_of(program->pid()).size(), 1u);
+    // Back, Refresh and Browse (the home page again), where the default layout puts them.
+    for (auto [left, width, shown] : {std::tuple{5520, 1695, 2}, {7200, 1455, 3}, {3840, 1695, 4}})
+        ASSERT_TRUE(click(window, (left + width / 2) / 15, (120 + 375 / 2) / 15) && server.wait_for("/shown/home", shown));
 
-    ASSERT_TRUE(click(window->id, 100, 100));  // a link inside the page: the web view starts at (8, 40)
-    ASSERT_TRUE(server.wait_for("/shown/second", 1));
-    ASSERT_TRUE(click(window->id, 100, 100));
-    EXPECT_TRUE(wait_until([&] { return read_all(opened) == "mailto:anne@example.com\n"; })) << read_all(opened);
-    ASSERT_TRUE(click(window->id, 100, 280));
-    EXPECT_TRUE(wait_until([&] { return read_all(opened) == "mailto:anne@example.com\ntel:+4930123456\n"; }))
-        << read_all(opened);
-
-    ASSERT_TRUE(click_at_twips(window->id, 5520, 120, 1695, 375));  // back
-    ASSERT_TRUE(server.wait_for("/shown/home", 2));
-    ASSERT_TRUE(click_at_twips(window->id, 7200, 120, 1455, 375));  // refresh
-    ASSERT_TRUE(server.wait_for("/shown/home", 3));
-    ASSERT_TRUE(click_at_twips(window->id, 3840, 120, 1695, 375));  // browse: the home page again
-    ASSERT_TRUE(server.wait_for("/shown/home", 4));
-    EXPECT_EQ(server.count("/second.html"), 1) << "the mail and phone links left the page as it was";
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(click(window, 100, 260));  // the button, in the lower half
+        std::optional<XWindowInfo> popup;
+        ASSERT_TRUE(wait_until([&] {
+            for (const auto& w : windows_of(program->pid()))
+                if (w.id != window) popup = w;
+            return popup && popup->title == "signin";
+        }));
+        EXPECT_EQ(std::pair(popup->width, popup->height), std::pair(400, 300));
+        ASSERT_TRUE(server.wait_for("/opener-heard/signed-in", round)) << "the popup could not reach its opener";
+        EXPECT_EQ(server.count("/shown/home"), 4) << "the opener's page stays";
+        if (round == 1) {
+            ASSERT_TRUE(click(popup->id, 100, 100));  // the page closes itself
+            ASSERT_TRUE(wait_until([&] { return windows_of(program->pid()).size() == 1; }));
+        }
+    }
+    EXPECT_EQ(server.count("/second.html"), 1);
     EXPECT_TRUE(wait_until([&] { return read_all(log).find("playbin0> completed state change to PLAYING") != std::string::npos; }))
         << "the song plays while the player is hidden";
-    EXPECT_TRUE(browser.running());
-    ASSERT_TRUE(close_window(window->id));
-    EXPECT_EQ(browser.wait(kPatience), 0) << "a clean exit, soon after the window closed";
+    close_and_wait();
 }
 
-TEST(CreatedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {
-    TempDir folder;
-    const auto program = folder / "damaged";
-    make_created_program(program, default_record());
-    {
-        std::fstream file(program, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekp(-4, std::ios::end);
-        file.write("\xff\xff\xff\x7f", 4);  // a begin position past the end of the file
-    }
-    for (const auto& path : {program, template_path()}) {
+// A begin position past the end of the file, and the template started by itself.
+TEST_F(StartedProgram, DamagedOrMissingTrailerOpensAnEmptyBrowser) {
+    make_created_program(folder / "damaged", record);
+    std::fstream(folder / "damaged", std::ios::in | std::ios::out | std::ios::binary).seekp(-4, std::ios::end).write("\xff\xff\xff\x7f", 4);
+    for (const auto& path : {folder / "damaged", template_path()}) {
         Process browser(path);
-        auto window = find_window(browser.pid());
-        ASSERT_TRUE(window) << path;
-        EXPECT_EQ(window->title, "");
+        auto shown = find_window(browser.pid());
+        ASSERT_TRUE(shown) << path;
+        EXPECT_EQ(shown->title, "");
         EXPECT_TRUE(browser.running());
     }
 }

@@ -1,19 +1,14 @@
 // The page area of a created program, used as a person would: a page's full screen,
 // printing, a form sent again, the right-click menu and the zoom kept per site. The pages
 // report to the test server what happened.
-#include <gtest/gtest.h>
 #include <gdkmm/window.h>
 #include <gtkmm/clipboard.h>
 
 #include <sys/stat.h>
 
-#include "tests/support/created_program.h"
-#include "tests/support/http_server.h"
+#include "tests/browser/started_program.h"
 #include "tests/support/keyboard.h"
-#include "tests/support/process.h"
 #include "tests/support/pump.h"
-#include "tests/support/window_manager.h"
-#include "tests/support/x_window.h"
 
 #include <gdk/gdkx.h>  // after gtkmm, which its macros would break
 
@@ -23,22 +18,16 @@ namespace {
 constexpr unsigned long kGreen = 0x00ff00;
 
 // A page on a green body that fills it, which reports being shown and its width then.
-std::string page(const std::string& name, const std::string& body = "") {
+std::string green_page(const std::string& name, const std::string& body = "") {
     return "<html><body style='margin:0;background:#0f0;height:100vh'><script>addEventListener('pageshow', () => "
            "fetch('/shown/" + name + "/' + innerWidth))</script>" + body + "</body></html>";
 }
 
 // Without a window manager the window under the pointer has the keyboard.
-class PageArea : public testing::Test {
+class PageArea : public StartedProgram {
 protected:
-    void start(const std::string& name = "program") {
-        record.WriteProperty("Text1", server.url("/home.html"));
-        make_created_program(folder / name, record);
-        program = std::make_unique<Process>(folder / name, std::vector<std::string>{}, environment);
-        const auto found = find_window(program->pid(), manager ? std::chrono::milliseconds(0) : kPatience);
-        const auto managed = manager ? managed_window(program->pid()) : std::nullopt;
-        ASSERT_TRUE(found || managed);
-        window = managed ? *managed : found->id;
+    void start_shown(const std::string& name = "program") {
+        start(name, environment);
         ASSERT_TRUE(wait_until([&] { return pixel(window, 300, 200) == kGreen; }));
     }
     // The program's windows and menus on the screen, less the small ones GTK keeps off it.
@@ -46,14 +35,7 @@ protected:
         const auto shown = windows_of(program->pid());
         return std::count_if(shown.begin(), shown.end(), [](const XWindowInfo& w) { return w.width > 20; });
     }
-
-    std::unique_ptr<WindowManager> manager;
-    HttpServer server;
-    TempDir folder;
-    SettingsRecord record = default_record();
     std::map<std::string, std::string> environment;
-    std::unique_ptr<Process> program;
-    unsigned long window = 0;
 };
 
 // Where the window stands, its size and its frame.
@@ -73,14 +55,14 @@ protected:
 };
 
 TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured) {
-    server.serve("/home.html", page("home", "<script>document.onclick = () => document.fullscreenElement ? "
-                                            "document.exitFullscreen() : document.documentElement.requestFullscreen()"
-                                            "</script>"));
+    server.serve("/home.html", green_page("home", "<script>document.onclick = () => document.fullscreenElement ? "
+                                                  "document.exitFullscreen() : document.documentElement.requestFullscreen()"
+                                                  "</script>"));
     const bool sizable = GetParam() == std::string("2");
     record.WriteProperty("custom23", std::string(GetParam()));
     record.WriteProperty("Caption", std::string("Configured"));
     ASSERT_TRUE(manager->running()) << "openbox did not start";
-    start();
+    start_shown();
     const auto configured = placement(window);
     ASSERT_TRUE(click(window, 300, 200));
     const auto [screen_width, screen_height] = screen_size();
@@ -99,22 +81,16 @@ TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured)
 INSTANTIATE_TEST_SUITE_P(Borders, FullScreen, testing::Values("1", "2"),
                          [](const auto& info) { return std::string("Border") + info.param; });
 
-TEST_F(PageArea, CtrlPOpensThePrintDialog) {
-    server.serve("/home.html", page("home"));
-    start();
-    ASSERT_TRUE(click(window, 300, 200) && press_keys("ctrl+p"));
-    EXPECT_TRUE(find_window_titled("Print"));
-    ASSERT_TRUE(press_keys("Escape"));
-    EXPECT_TRUE(wait_until([&] { return windows() == 1; }));
-}
-
-TEST_F(PageArea, AFormIsSentAgainOnlyWhenTheUserSaysSo) {
-    server.serve("/home.html", page("home", "<form method=post action=/posted.html><button "
-                                            "style='width:100vw;height:100vh;background:#0f0;border:0'></button></form>"));
-    server.serve("/posted.html", page("posted"));
-    start();
+// Ctrl+P opens the desktop's print dialog; F5 on a page that came from a form asks first,
+// and Enter gives the default answer, No, which sends nothing; Yes sends the form again.
+TEST_F(PageArea, PrintsAndSendsAFormAgainOnlyWhenTheUserSaysSo) {
+    server.serve("/home.html", green_page("home", "<form method=post action=/posted.html><button "
+                                                  "style='width:100vw;height:100vh;background:#0f0;border:0'></button></form>"));
+    server.serve("/posted.html", green_page("posted"));
+    start_shown();
     ASSERT_TRUE(click(window, 300, 200) && server.wait_for("/shown/posted/569"));
-    // Enter gives the default answer, No, which sends nothing; Yes sends the form again.
+    ASSERT_TRUE(press_keys("ctrl+p") && find_window_titled("Print") && press_keys("Escape"));
+    ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
     for (const char* answer : {"Return", "alt+y"}) {
         ASSERT_TRUE(pointer_move(window, 300, 200) && press_keys("F5"));
         const auto question = find_window_titled("Send the form again?");
@@ -129,8 +105,8 @@ TEST_F(PageArea, AFormIsSentAgainOnlyWhenTheUserSaysSo) {
 TEST_F(PageArea, RightClickMenuOpensLinksInTheDefaultBrowserAndCopiesAddresses) {
     const auto opened = register_default_handler(folder.path(), {"http", "https"});
     environment = {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()}};
-    server.serve("/home.html", page("home", "<a href='/linked.html' style='display:block;height:50vh'>link</a>"));
-    start();
+    server.serve("/home.html", green_page("home", "<a href='/linked.html' style='display:block;height:50vh'>link</a>"));
+    start_shown();
     const std::string link = server.url("/linked.html");
     auto copied = [](const std::string& text) { return [text] { return Gtk::Clipboard::get()->wait_for_text() == text; }; };
     const std::tuple<int, std::vector<const char*>, std::function<bool()>> choices[] = {
@@ -150,20 +126,20 @@ TEST_F(PageArea, RightClickMenuOpensLinksInTheDefaultBrowserAndCopiesAddresses) 
 
 TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
     const std::string other_site = "http://localhost:" + std::to_string(server.port()) + "/other.html";
-    server.serve("/home.html", page("home", "<a href='" + other_site + "' style='display:block;height:50vh'>x</a>"
-                                            "<script>onresize = () => fetch('/resized/' + innerWidth)</script>"));
-    server.serve("/other.html", page("other"));
-    start("zoomer");
+    server.serve("/home.html", green_page("home", "<a href='" + other_site + "' style='display:block;height:50vh'>x</a>"
+                                                  "<script>onresize = () => fetch('/resized/' + innerWidth)</script>"));
+    server.serve("/other.html", green_page("other"));
+    start_shown("zoomer");
     ASSERT_TRUE(click(window, 300, 250) && press_keys("ctrl+plus") && press_keys("ctrl+plus"));
     ASSERT_TRUE(server.wait_for("/resized/455"));  // the page's 569 pixels at 125 %
-    ASSERT_TRUE(close_window(window) && program->wait(kPatience));
+    close_and_wait();
 
-    start("zoomer");
+    start_shown("zoomer");
     EXPECT_TRUE(server.wait_for("/shown/home/455"));
     ASSERT_TRUE(click(window, 300, 50));
     EXPECT_TRUE(server.wait_for("/shown/other/569")) << "another site is not zoomed";
     struct stat kept {};
-    EXPECT_EQ(stat((std::string(getenv("XDG_DATA_HOME")) + "/kelvane/zoomer/zoom-levels").c_str(), &kept), 0);
+    EXPECT_EQ(stat((std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels").c_str(), &kept), 0);
     EXPECT_EQ(kept.st_mode & 0777, 0600u);
 }
 

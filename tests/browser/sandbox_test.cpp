@@ -3,16 +3,11 @@
 // of its own (two levels in its NSpid, seen from outside), no capabilities, and none of the
 // program's folders. As root the sandbox cannot contain pages, and the program says so;
 // where the sandbox cannot run at all, the program still browses and says why.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <fstream>
 
-#include "tests/support/created_program.h"
-#include "tests/support/http_server.h"
-#include "tests/support/process.h"
-#include "tests/support/x_window.h"
+#include "tests/browser/started_program.h"
 
 namespace kelvane::test {
 namespace {
@@ -34,21 +29,21 @@ std::string status_of(pid_t pid, const std::string& name) {
 
 fs::perms mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
 
-class Sandbox : public testing::Test {
+class Sandbox : public StartedProgram {
 protected:
-    void SetUp() override {
+    Sandbox() {
         server.serve("/home.html", "<html><body>home</body></html>");
-        SettingsRecord record = default_record();
-        record.WriteProperty("Text1", server.url("/home.html"));
         make_created_program(program, record);
         fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
         fs::permissions(program, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add);
     }
-
+    // Starts the program through a shell command that ends in exec, its errors kept.
+    Process run(const std::string& before, const std::map<std::string, std::string>& environment = {}) {
+        return Process("/bin/sh", {"-c", before + " \"$0\" 2>\"$1\"", program.string(), (home / "stderr.txt").string()}, environment);
+    }
     std::string errors() const { return read_all(home / "stderr.txt"); }
 
-    HttpServer server;
-    TempDir folder, home;
+    TempDir home;
     fs::path program = folder / "sandboxed";
     fs::path data = home / ".local/share/kelvane/sandboxed", cache = home / ".cache/kelvane/sandboxed";
 };
@@ -60,17 +55,14 @@ TEST_F(Sandbox, AsAnOrdinaryUserTheWebProcessHasNoCapabilitiesAndNoneOfTheProgra
     fs::create_directories(data);
     fs::permissions(data, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_read);
     std::ofstream(data / "cookies.sqlite").close();
-    fs::create_directories(home / "run");
+    fs::create_directory(home / "run");
     fs::permissions(home / "run", fs::perms::owner_all);
     ASSERT_TRUE(succeeds("chown -R nobody " + home.path().string()));
 
-    Process browser("/bin/sh", {"-c", std::string("exec ") + kAsNobody + " \"$0\" 2>\"$1\"", program.string(),
-                                (home / "stderr.txt").string()},
-                    {{"HOME", home.path().string()},
-                     {"XDG_DATA_HOME", (home / ".local/share").string()},
-                     {"XDG_CACHE_HOME", (home / ".cache").string()},
-                     {"XDG_CONFIG_HOME", (home / ".config").string()},
-                     {"XDG_RUNTIME_DIR", (home / "run").string()}});
+    Process browser = run(std::string("exec ") + kAsNobody,
+                          {{"HOME", home.path().string()}, {"XDG_DATA_HOME", (home / ".local/share").string()},
+                           {"XDG_CACHE_HOME", (home / ".cache").string()}, {"XDG_CONFIG_HOME", (home / ".config").string()},
+                           {"XDG_RUNTIME_DIR", (home / "run").string()}});
     ASSERT_TRUE(server.wait_for("/home.html"));
     auto web = web_process_of(browser.pid());
     ASSERT_TRUE(web);
@@ -89,7 +81,7 @@ TEST_F(Sandbox, AsAnOrdinaryUserTheWebProcessHasNoCapabilitiesAndNoneOfTheProgra
 
 TEST_F(Sandbox, AsRootTheProgramSaysThatPagesCannotBeContained) {
     if (geteuid() != 0) GTEST_SKIP() << "not run as root";
-    Process browser("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", program.string(), (home / "stderr.txt").string()});
+    Process browser = run("exec");
     ASSERT_TRUE(find_window(browser.pid()));
     ASSERT_TRUE(server.wait_for("/home.html"));
     EXPECT_NE(errors().find("running as root"), std::string::npos) << errors();

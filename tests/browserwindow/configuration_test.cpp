@@ -25,19 +25,14 @@ protected:
 };
 
 TEST_F(Configuration, AValueThatDoesNotConvertOrFitFailsOnlyItsOwnStep) {
+    // The address box's left, its width (blanks around a number are fine), the browse
+    // button's top, the web view's height (refused) and width (beyond the 32767 pixels X
+    // can draw), the back button's width (one pixel too many) and left (the last X can
+    // hold), the window's width, colour, border, and a pointer code that is none.
     const std::pair<const char*, const char*> values[] = {
-        {"custom3", "abc"},       // address box left
-        {"custom4", " 2000 "},    // address box width: blanks around a number are fine
-        {"custom7", "4642.5"},    // browse button top
-        {"custom18", "-10"},      // web view height: refused
-        {"custom17", "1e7"},      // web view width: beyond what X can draw (32767 pixels)
-        {"custom9", "491520"},    // back button width: one pixel too many
-        {"custom12", "491505"},   // back button left: the last that X can hold
-        {"custom22", "1e30"},     // window width
-        {"color", "red"},
-        {"custom23", "abc"},
-        {"custom24", "16"},       // no such pointer
-    };
+        {"custom3", "abc"},   {"custom4", " 2000 "}, {"custom7", "4642.5"}, {"custom18", "-10"},
+        {"custom17", "1e7"},  {"custom9", "491520"}, {"custom12", "491505"}, {"custom22", "1e30"},
+        {"color", "red"},     {"custom23", "abc"},   {"custom24", "16"}};
     for (auto [key, value] : values) record.WriteProperty(key, std::string(value));
     configure_window();
     EXPECT_EQ(rect_of(Control::Text1), (TwipsRect{120, 120, 2000, 375}));
@@ -85,12 +80,9 @@ TEST_F(Configuration, AnEmptyRecordEmptiesEverythingButThePictures) {
     for (const Glib::ustring& text : {window.get_title(), window.Command1.get_label(), window.Command2.get_label(),
                                       window.Command3.get_label(), window.Text1.get_text(), holders.Text4})
         EXPECT_EQ(text, "");
-    EXPECT_EQ(window.width(), 0);
-    EXPECT_EQ(window.height(), 0);
-    EXPECT_EQ(window.border_style(), 0);
+    EXPECT_EQ(std::tuple(window.width(), window.height(), window.border_style()), std::tuple(0.0f, 0.0f, 0));
     EXPECT_EQ(window.get_icon(), design_icon);
-    EXPECT_FALSE(window.WindowsMediaPlayer1.get_visible());
-    EXPECT_FALSE(window.StatusBar1.get_visible());
+    EXPECT_FALSE(window.WindowsMediaPlayer1.get_visible() || window.StatusBar1.get_visible());
     window.show();  // an empty browser still opens
     EXPECT_TRUE(pump_until([&] { return window.get_mapped(); }));
 }

@@ -3,11 +3,11 @@
 // for itself; with the focus elsewhere in the window, none does anything.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
 #include <unistd.h>
 
 #include "browserwindow/browser_window.h"
 #include "browserwindow/find_bar.h"
+#include "tests/browserwindow/stalled_server.h"
 #include "tests/support/http_server.h"
 #include "tests/support/keyboard.h"
 #include "tests/support/pump.h"
@@ -103,21 +103,11 @@ TEST_F(PageKeys, FindBarCountsGoesBothWaysAndCloses) {
 }
 
 TEST_F(PageKeys, EscapeStopsAPageThatIsLoading) {
-    // A server that takes the connection and never answers.
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t size = sizeof address;
-    ASSERT_TRUE(bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 && listen(listener, 1) == 0 &&
-                getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0);
-    window.WebBrowser1.Navigate("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/");
-    int client = -1;
-    ASSERT_TRUE(pump_until([&] { return (client = accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }));
+    StalledServer silent("");  // takes the request and never answers
+    window.WebBrowser1.Navigate(silent.url("/"));
+    ASSERT_TRUE(pump_until([&] { return silent.answered->load(); }));
     ASSERT_TRUE(press_keys("Escape"));
-    char buffer[4096];
-    EXPECT_TRUE(pump_until([&] { return read(client, buffer, sizeof buffer) == 0 && !window.WebBrowser1.loading(); }))
-        << "the browser did not hang up";
-    close(client);
-    close(listener);
+    EXPECT_TRUE(pump_until([&] { return silent.hung_up->load() && !window.WebBrowser1.loading(); })) << "the browser did not hang up";
 }
 
 }  // namespace

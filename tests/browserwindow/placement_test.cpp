@@ -48,20 +48,17 @@ TEST_F(PlacementTest, ChildGetsExactlyItsRectangleInPixelsAndReadsBackAsSet) {
     EXPECT_EQ(*form.client().rect(button), (TwipsRect{4642.5f, -300, 20, 375}));
 }
 
+// Negative or not finite, or beyond the 16 bits in which X keeps coordinates and sizes
+// (32767 pixels): refused, and the old rectangle stays.
 TEST_F(PlacementTest, RefusesBadSizesAndKeepsTheOldRectangle) {
     const TwipsRect before = *form.client().rect(button);
-    EXPECT_FALSE(form.client().set(button, Edge::Width, -1));
-    EXPECT_FALSE(form.client().set(button, Edge::Height, -15));
-    EXPECT_FALSE(form.client().set(button, Edge::Left, std::numeric_limits<float>::infinity()));
-    EXPECT_FALSE(form.client().set(button, Edge::Top, std::nanf("")));
-    // Beyond the 16 bits in which X keeps coordinates and sizes (32767 pixels).
-    EXPECT_FALSE(form.client().set(button, Edge::Left, 1e7f));
-    EXPECT_FALSE(form.client().set(button, Edge::Top, -491520));
-    EXPECT_FALSE(form.client().set_rect(button, {0, 0, 100, 1e9f}));
-    EXPECT_FALSE(form.client().set_rect(button, {0, 0, -1, 100}));
-    EXPECT_FALSE(form.client().set_rect(button, {0, 0, 100, -1}));
-    EXPECT_FALSE(form.set_width(-1));
-    EXPECT_FALSE(form.set_height(491520));
+    const std::pair<Edge, float> edges[] = {{Edge::Width, -1}, {Edge::Height, -15}, {Edge::Top, std::nanf("")},
+                                            {Edge::Left, std::numeric_limits<float>::infinity()},
+                                            {Edge::Left, 1e7f}, {Edge::Top, -491520}};
+    for (auto [edge, twips] : edges) EXPECT_FALSE(form.client().set(button, edge, twips)) << twips;
+    for (const TwipsRect& rect : {TwipsRect{0, 0, 100, 1e9f}, TwipsRect{0, 0, -1, 100}, TwipsRect{0, 0, 100, -1}})
+        EXPECT_FALSE(form.client().set_rect(button, rect)) << rect.width << " by " << rect.height;
+    EXPECT_FALSE(form.set_width(-1) || form.set_height(491520));
     Gtk::Button stranger;
     EXPECT_FALSE(form.client().set(stranger, Edge::Left, 0));
     EXPECT_EQ(*form.client().rect(button), before);
@@ -73,9 +70,8 @@ TEST_F(PlacementTest, WindowCodesWithinTheirRangeOnly) {
     for (int code : {-1, 16, 98, 100}) EXPECT_FALSE(form.set_mouse_pointer(code)) << code;
     for (int code : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 99})
         EXPECT_TRUE(form.set_mouse_pointer(code)) << code;
-    EXPECT_FALSE(form.set_back_color(-1));
-    EXPECT_FALSE(form.set_back_color(0x1000000));
-    EXPECT_TRUE(form.set_back_color(0x00FFFFFF));
+    EXPECT_FALSE(form.set_back_color(-1) || form.set_back_color(0x1000000));
+    EXPECT_TRUE(form.set_back_color(0x00FFFFFF)) << "white";
 
     // A type hint changes on a shown window, which stays shown.
     ASSERT_TRUE(form.set_border_style(3));
