@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // a list needs no display
     kelvane::test::isolate_home();
     kelvane::test::ensure_display();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
