@@ -2,7 +2,8 @@
 
 #include <gio/gio.h>
 
-#include <thread>
+#include <cstdlib>
+#include <map>
 
 namespace kelvane::test {
 namespace {
@@ -32,21 +33,33 @@ void on_call(GDBusConnection*, const char*, const char*, const char*, const char
 
 }  // namespace
 
-NotificationService::NotificationService() {
-    const auto socket = folder_ / "bus";
-    address_ = "unix:path=" + socket.string();
-    daemon_ = std::make_unique<Process>("/usr/bin/dbus-daemon",
-                                        std::vector<std::string>{"--session", "--nofork", "--address=" + address_});
-    // The socket may be there a moment before the daemon listens on it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!bus_ && std::chrono::steady_clock::now() < deadline) {
-        bus_ = g_dbus_connection_new_for_address_sync(
-            address_.c_str(),
-            GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-        if (!bus_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+const std::string& test_bus_address() {
+    static const std::string address = [] {
+        // GTestDBus points this program at the bus through the environment and clears
+        // DISPLAY on the way; the environment is put back as it was.
+        const char* names[] = {"DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "DBUS_STARTER_ADDRESS", "DBUS_STARTER_BUS_TYPE"};
+        std::map<std::string, std::string> kept;
+        for (const char* name : names)
+            if (const char* value = g_getenv(name)) kept[name] = value;
+        static GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+        g_test_dbus_up(bus);
+        std::atexit([] { g_test_dbus_stop(bus); });
+        for (const char* name : names) {
+            if (kept.contains(name))
+                g_setenv(name, kept[name].c_str(), TRUE);
+            else
+                g_unsetenv(name);
+        }
+        return std::string(g_test_dbus_get_bus_address(bus));
+    }();
+    return address;
+}
+
+NotificationService::NotificationService() : address_(test_bus_address()) {
+    bus_ = g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
     if (!bus_) return;
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
     static const GDBusInterfaceVTable vtable = {on_call, nullptr, nullptr, {}};
@@ -61,11 +74,10 @@ NotificationService::NotificationService() {
 }
 
 NotificationService::~NotificationService() {
-    if (bus_) {
-        if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
-        g_dbus_connection_close_sync(bus_, nullptr, nullptr);
-        g_object_unref(bus_);
-    }
+    if (!bus_) return;
+    if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
+    g_dbus_connection_close_sync(bus_, nullptr, nullptr);
+    g_object_unref(bus_);
 }
 
 }  // namespace kelvane::test
