@@ -1,8 +1,10 @@
-// Looks at another program's windows from outside, through the X server.
+// Looks at another program's windows from outside, through the X server, and changes
+// them as another program would.
 #pragma once
 
 #include <sys/types.h>
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -34,6 +36,31 @@ std::optional<pid_t> window_pid(unsigned long id);
 std::vector<XWindowInfo> windows_of(pid_t pid);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
+
+// The display's root window, and its size in pixels.
+unsigned long root_window();
+std::array<int, 2> screen_size();
+// The 32-bit items of a window's property (cardinals, windows, atoms); empty when the
+// window has no such property.
+std::vector<long> property_items(unsigned long id, const char* property);
+// The names of the atoms a property lists (_NET_WM_STATE, _NET_WM_WINDOW_TYPE).
+std::vector<std::string> atom_list(unsigned long id, const char* property);
+// left, right, top, bottom; nothing until the window manager has set them.
+std::optional<std::array<long, 4>> frame_extents(unsigned long id);
+// ICCCM's WM_STATE: 1 normal, 3 iconic; nothing before the window manager sets it.
+std::optional<long> wm_state(unsigned long id);
+// The title as the old property WM_NAME holds it.
+std::string wm_name(unsigned long id);
+// The decorations field of _MOTIF_WM_HINTS, when the hints ask for some.
+std::optional<long> motif_decorations(unsigned long id);
+// Whether the size hints let the user resize the window.
+bool resizable(unsigned long id);
+// Changes made as another program would: a title in both title properties, decoration
+// hints, a window type.
+bool set_title(unsigned long id, const std::string& title);
+bool set_motif_decorations(unsigned long id, long decorations);
+bool set_window_type(unsigned long id, const std::string& type);
+
 // A left click at a point of the window, in pixels from its top-left corner, made by the
 // X server as if the user clicked.
 bool click(unsigned long id, int x, int y);
