@@ -98,6 +98,7 @@ TEST_F(Configuration, BorderPointerAndStateCodes) {
 }
 
 struct VisibilityCase {
+    const char* name;
     std::int16_t song_switch;
     const char* status_flag;
     bool player, status_bar;
@@ -114,10 +115,14 @@ TEST_P(Visibility, SongSwitchWinsOverTheExactStatusFlag) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Visibility,
-                         testing::Values(VisibilityCase{1, "True", true, false}, VisibilityCase{0, "True", false, true},
-                                         VisibilityCase{0, "true", false, false}, VisibilityCase{0, " True", false, false},
-                                         VisibilityCase{0, "False", false, false}, VisibilityCase{1, "nope", true, false},
-                                         VisibilityCase{0, "Ｔｒｕｅ", false, false}));
+                         testing::Values(VisibilityCase{"SongAndTrue", 1, "True", true, false},
+                                         VisibilityCase{"True", 0, "True", false, true},
+                                         VisibilityCase{"LowerCase", 0, "true", false, false},
+                                         VisibilityCase{"LeadingBlank", 0, " True", false, false},
+                                         VisibilityCase{"False", 0, "False", false, false},
+                                         VisibilityCase{"SongAndNoWord", 1, "nope", true, false},
+                                         VisibilityCase{"FullWidth", 0, "Ｔｒｕｅ", false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Configuration, WithoutHoldersOnlyTheSongSwitchDecides) {
     record.WriteProperty("value", std::int16_t{1});

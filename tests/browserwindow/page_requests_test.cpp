@@ -140,7 +140,11 @@ TEST_P(ScriptDialogs, AreShownAndAnswered) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, ScriptDialogs,
                          testing::Values(ScriptAnswers{true, Glib::ustring("Bob Smith"), "/answers/true/Bob%20Smith"},
-                                         ScriptAnswers{false, std::nullopt, "/answers/false/null"}));
+                                         ScriptAnswers{false, std::nullopt, "/answers/false/null"}),
+                         [](const auto& info) {
+                             return std::string(info.param.confirm ? "Confirmed" : "Declined") +
+                                    (info.param.input ? "AndNamed" : "AndCancelled");
+                         });
 
 TEST_F(PageRequests, LoginAsksForNameAndPasswordUntilTheSiteTakesThem) {
     server.require_login("/private.html", "anne", "secret", "Members only");

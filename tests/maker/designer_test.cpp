@@ -105,6 +105,7 @@ TEST_F(Designer, AWidthBelowZeroIsRefusedAndTheHandlesStay) {
 
 // The browse button at (3840, 120, 1695, 375), grabbed at (45, 45); one move on a handle.
 struct DragCase {
+    const char* name;
     int index;
     float x, y;
     TwipsRect after;
@@ -123,13 +124,15 @@ TEST_P(DragRows, MoveTheirEdgesAndTheHandlesFollow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DragRows,
-    testing::Values(DragCase{1, 145, 95, {3840, 170, 1695, 325}},   // top
-                    DragCase{2, 145, 95, {3840, 170, 1795, 325}},   // top-right
-                    DragCase{5, 145, 95, {3840, 120, 1695, 425}},   // bottom
-                    DragCase{6, 145, 95, {3940, 120, 1595, 425}},   // bottom-left
-                    DragCase{6, 2045, 95, {3840, 120, 1695, 375}},  // one update with a width below zero: nothing
-                    DragCase{7, 2045, 45, {5840, 120, 1695, 375}}   // left: shifted, the refused width kept
-                    ));
+    testing::Values(DragCase{"Top", 1, 145, 95, {3840, 170, 1695, 325}},
+                    DragCase{"TopRight", 2, 145, 95, {3840, 170, 1795, 325}},
+                    DragCase{"Bottom", 5, 145, 95, {3840, 120, 1695, 425}},
+                    DragCase{"BottomLeft", 6, 145, 95, {3940, 120, 1595, 425}},
+                    // One update with a width below zero: nothing.
+                    DragCase{"BottomLeftPastTheRightEdge", 6, 2045, 95, {3840, 120, 1695, 375}},
+                    // Shifted, the refused width kept.
+                    DragCase{"LeftPastTheRightEdge", 7, 2045, 45, {5840, 120, 1695, 375}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Designer, RightPressSelectsAndCopiesWidthHeightTopLeft) {
     panel().set_rect(main().Text1, {100, 200, 4642.5f, 300});

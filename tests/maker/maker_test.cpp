@@ -175,7 +175,8 @@ TEST_P(ClosingRule, ClosingAnyWindowUnloadsEachExactlyOnce) {
     for (FormId id : {FormId::Form1, FormId::Form2, FormId::Form3}) EXPECT_FALSE(forms.loaded(id));
 }
 
-INSTANTIATE_TEST_SUITE_P(Windows, ClosingRule, testing::Values(FormId::Form1, FormId::Form2, FormId::Form3));
+INSTANTIATE_TEST_SUITE_P(Windows, ClosingRule, testing::Values(FormId::Form1, FormId::Form2, FormId::Form3),
+                         [](const auto& info) { return "Form" + std::to_string(static_cast<int>(info.param) + 1); });
 
 // Each window's unload handler unloads the others in its own order, and the window dialog
 // goes itself before the full preview; handlers already running are not run again.
