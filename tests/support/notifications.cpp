@@ -1,6 +1,8 @@
 #include "tests/support/notifications.h"
 
+#include <fcntl.h>
 #include <gio/gio.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <map>
@@ -42,7 +44,15 @@ const std::string& test_bus_address() {
         for (const char* name : names)
             if (const char* value = g_getenv(name)) kept[name] = value;
         static GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+        // What the daemon says (as root, that it cannot raise its file limit) and what GLib's
+        // watcher says of its cleaning stay out of the test's output.
+        const int out = dup(STDOUT_FILENO), err = dup(STDERR_FILENO), null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
         g_test_dbus_up(bus);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        for (int fd : {out, err, null}) close(fd);
         std::atexit([] { g_test_dbus_stop(bus); });
         for (const char* name : names) {
             if (kept.contains(name))
