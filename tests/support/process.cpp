@@ -75,7 +75,8 @@ std::optional<int> Process::wait(std::chrono::milliseconds timeout) {
 
 void Process::terminate() {
     for (int signal : {SIGTERM, SIGKILL}) {
-        if (status_) return;
+        // Once GSubprocess has reaped the program, its number may be another's.
+        if (wait(std::chrono::milliseconds(0))) return;
         kill(-pid_, signal);
         g_subprocess_send_signal(process_, signal);
         wait(std::chrono::seconds(5));
