@@ -4,7 +4,6 @@
 #include <gio/gio.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <map>
 
 namespace kelvane::test {
@@ -44,8 +43,9 @@ const std::string& test_bus_address() {
         for (const char* name : names)
             if (const char* value = g_getenv(name)) kept[name] = value;
         static GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);
-        // What the daemon says (as root, that it cannot raise its file limit) and what GLib's
-        // watcher says of its cleaning stay out of the test's output.
+        // GLib's watcher ends the daemon when this program ends. What the two say (as root,
+        // the daemon that it cannot raise its file limit; the watcher what it cleans up)
+        // stays out of the test's output.
         const int out = dup(STDOUT_FILENO), err = dup(STDERR_FILENO), null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         dup2(null, STDOUT_FILENO);
         dup2(null, STDERR_FILENO);
@@ -53,7 +53,6 @@ const std::string& test_bus_address() {
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         for (int fd : {out, err, null}) close(fd);
-        std::atexit([] { g_test_dbus_stop(bus); });
         for (const char* name : names) {
             if (kept.contains(name))
                 g_setenv(name, kept[name].c_str(), TRUE);
