@@ -59,6 +59,14 @@ std::string HttpServer::listen(int port) {
     // Raw paths: requests are recorded as sent, "%20" and all.
     server_ = soup_server_new("raw-paths", TRUE, "tls-certificate", certificate, nullptr);
     g_clear_object(&certificate);
+    // As the test server always did: one request a connection, and a connection that says
+    // nothing for two seconds (a client speaking TLS to the plain server) is closed.
+    g_signal_connect(server_, "request-started", G_CALLBACK(+[](SoupServer*, SoupServerMessage* message) {
+                         g_socket_set_timeout(soup_server_message_get_socket(message), 2);
+                         soup_message_headers_append(soup_server_message_get_response_headers(message), "Connection",
+                                                     "close");
+                     }),
+                     nullptr);
     g_signal_connect_swapped(server_, "request-read",
                              G_CALLBACK(+[](HttpServer* self, SoupServerMessage* message) { self->record(message); }), this);
     soup_server_add_handler(
