@@ -29,10 +29,7 @@ float handle_position(float start, float size, float where, float side) {
 
 }  // namespace
 
-Module2::Module2(Placement& container) : container_(container) {
-    add_handle();
-    handle[0]->hide();
-}
+Module2::Module2(Placement& container) : container_(container) { add_handle(); }
 
 void Module2::add_handle() {
     auto& h = handle.emplace_back(std::make_unique<Handle>(static_cast<int>(handle.size())));

@@ -9,6 +9,8 @@
 namespace kelvane {
 
 Handle::Handle(int index) : index_(index) {
+    // Shown only by the designer: never by a container showing everything in it.
+    set_no_show_all(true);
     set_visible_window(true);
     add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::POINTER_MOTION_MASK);
 }

@@ -33,6 +33,8 @@ protected:
 };
 
 TEST_F(Designer, HidingBeforeAnySelectionDoesNothing) {
+    ASSERT_EQ(main().designer.handle.size(), 1u);
+    EXPECT_FALSE(main().designer.handle[0]->get_visible()) << "hidden from the start";
     main().designer.HideHandles();
     ASSERT_EQ(main().designer.handle.size(), 1u);
     EXPECT_FALSE(main().designer.handle[0]->get_visible());
