@@ -2,6 +2,7 @@
 
 #include <gio/gio.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,9 +14,31 @@
 #include "tests/support/patience.h"
 
 namespace kelvane::test {
+namespace {
+
+// Ends what is still running below this program: asked first, then made to.
+void end_descendants() {
+    for (int signal : {SIGTERM, SIGKILL}) {
+        for (pid_t pid : descendants(getpid())) kill(pid, signal);
+        if (wait_until([] { return descendants(getpid()).empty(); }, std::chrono::seconds(5))) return;
+    }
+}
+
+}  // namespace
+
+void adopt_descendants() {
+    static const bool adopted = [] {
+        // Orphans come to this program instead of init, so that it finds them at its end.
+        prctl(PR_SET_CHILD_SUBREAPER, 1);
+        std::atexit(end_descendants);
+        return true;
+    }();
+    (void)adopted;
+}
 
 Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& environment) {
+    adopt_descendants();
     GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE);
     for (const auto& [name, value] : environment) g_subprocess_launcher_setenv(launcher, name.c_str(), value.c_str(), TRUE);
     // A process group of its own, so that its helpers end with it.
@@ -102,7 +125,8 @@ std::vector<pid_t> descendants(pid_t root) {
         if (close == std::string::npos) continue;
         char state;
         int parent = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2)
+        // A process that has ended but not been waited for holds nothing any more.
+        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 && state != 'Z')
             parent_of.emplace_back(static_cast<pid_t>(std::stoi(name)), static_cast<pid_t>(parent));
     }
     std::vector<pid_t> found{root};

@@ -37,6 +37,11 @@ private:
     std::optional<int> status_;
 };
 
+// Makes this program the reaper of every process started from it, however far down and
+// whoever started it, and ends those still running when the program exits: nothing a test
+// started outlives it holding its output or its display. Test programs call it first.
+void adopt_descendants();
+
 // The processes started by `root`, their children and so on, alive now.
 std::vector<pid_t> descendants(pid_t root);
 // The short command name of a process (its comm, at most 15 characters).
