@@ -37,12 +37,8 @@ std::vector<XWindowInfo> windows_of(pid_t pid);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
 
-// The display's root window, and its size in pixels.
-unsigned long root_window();
+// The display's size in pixels.
 std::array<int, 2> screen_size();
-// The 32-bit items of a window's property (cardinals, windows, atoms); empty when the
-// window has no such property.
-std::vector<long> property_items(unsigned long id, const char* property);
 // The names of the atoms a property lists (_NET_WM_STATE, _NET_WM_WINDOW_TYPE).
 std::vector<std::string> atom_list(unsigned long id, const char* property);
 // left, right, top, bottom; nothing until the window manager has set them.
@@ -77,37 +73,39 @@ std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.
 std::optional<unsigned long> pixel(unsigned long id, int x, int y);
 
+// A connection of its own to the display, on which what a watcher asked to be told arrives.
+class XConnection {
+public:
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+
+protected:
+    XConnection();
+    ~XConnection();
+    void* display_;
+};
+
 // Sees windows being mapped on the display from the moment it is made, as the X server
 // tells it: no polling, so the time a window appeared is known to within a round trip.
-class MapWatcher {
+class MapWatcher : XConnection {
 public:
     MapWatcher();
-    ~MapWatcher();
-    MapWatcher(const MapWatcher&) = delete;
-    MapWatcher& operator=(const MapWatcher&) = delete;
     // Waits for the first top-level window of the process to be mapped and returns when
     // that was told, or nothing at the deadline.
     std::optional<std::chrono::steady_clock::time_point> wait_for_map(pid_t pid,
                                                                       std::chrono::milliseconds timeout = kPatience);
-
-private:
-    void* display_;
 };
 
 // Counts the bells rung on the display from the moment it is made.
-class BellWatcher {
+class BellWatcher : XConnection {
 public:
     BellWatcher();
-    ~BellWatcher();
-    BellWatcher(const BellWatcher&) = delete;
-    BellWatcher& operator=(const BellWatcher&) = delete;
     // The bells rung so far. A round trip to the X server brings in every bell it rang
     // before; the ringer must first have had its own requests carried out (for this
     // process, a round trip on its connection: drain()), so none can still be on its way.
     int count();
 
 private:
-    void* display_;
     int event_base_ = 0;
     int rung_ = 0;
 };
