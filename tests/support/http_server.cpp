@@ -12,11 +12,7 @@ namespace {
 
 constexpr const char* kRefusal = "<html><head><title>Login refused</title></head><body>Login refused</body></html>";
 
-std::string message_of(GError* error) {
-    const std::string message = error->message;
-    g_error_free(error);
-    return message;
-}
+std::string path_of(SoupServerMessage* message) { return g_uri_get_path(soup_server_message_get_uri(message)); }
 
 }  // namespace
 
@@ -42,45 +38,56 @@ HttpServer::HttpServer(Security security, int port)
 
 HttpServer::~HttpServer() {
     // From inside the loop: a quit that came before the loop ran would be lost.
-    g_main_context_invoke(
-        context_.get(),
-        [](gpointer loop) {
-            g_main_loop_quit(static_cast<GMainLoop*>(loop));
-            return G_SOURCE_REMOVE;
-        },
-        loop_.get());
+    on_thread([this] { g_main_loop_quit(loop_.get()); });
     thread_.join();
+}
+
+void HttpServer::on_thread(const std::function<void()>& step) {
+    bool done = false;
+    std::function<void()> call = [&] {
+        step();
+        std::lock_guard lock(mutex_);
+        done = true;
+        changed_.notify_all();
+    };
+    g_main_context_invoke(context_.get(), [](gpointer c) {
+        (*static_cast<std::function<void()>*>(c))();
+        return G_SOURCE_REMOVE;
+    }, &call);
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return done; });
 }
 
 std::string HttpServer::listen(int port) {
     GError* error = nullptr;
     GTlsCertificate* certificate = tls_ ? g_tls_certificate_new_from_file(KELVANE_TEST_CERTIFICATE, &error) : nullptr;
-    if (error) return message_of(error);
     // Raw paths: requests are recorded as sent, "%20" and all.
-    server_ = soup_server_new("raw-paths", TRUE, "tls-certificate", certificate, nullptr);
+    if (!error) server_ = soup_server_new("raw-paths", TRUE, "tls-certificate", certificate, nullptr);
     g_clear_object(&certificate);
-    // As the test server always did: one request a connection, and a connection that says
-    // nothing for two seconds (a client speaking TLS to the plain server) is closed.
-    g_signal_connect(server_, "request-started", G_CALLBACK(+[](SoupServer*, SoupServerMessage* message) {
-                         g_socket_set_timeout(soup_server_message_get_socket(message), 2);
-                         soup_message_headers_append(soup_server_message_get_response_headers(message), "Connection",
-                                                     "close");
-                     }),
-                     nullptr);
-    g_signal_connect_swapped(server_, "request-read",
-                             G_CALLBACK(+[](HttpServer* self, SoupServerMessage* message) { self->record(message); }), this);
-    soup_server_add_handler(
-        server_, nullptr,
-        [](SoupServer*, SoupServerMessage* message, const char*, GHashTable*, gpointer self) {
-            static_cast<HttpServer*>(self)->answer(message);
-        },
-        this, nullptr);
-    const auto options = SoupServerListenOptions(SOUP_SERVER_LISTEN_IPV4_ONLY | (tls_ ? SOUP_SERVER_LISTEN_HTTPS : 0));
-    if (!soup_server_listen_local(server_, static_cast<guint>(port), options, &error)) return message_of(error);
-    GSList* uris = soup_server_get_uris(server_);
-    port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-    return {};
+    if (server_) {
+        // As the test server always did: one request a connection, and a connection that says
+        // nothing for two seconds (a client speaking TLS to the plain server) is closed.
+        g_signal_connect(server_, "request-started", G_CALLBACK(+[](SoupServer*, SoupServerMessage* message) {
+                             g_socket_set_timeout(soup_server_message_get_socket(message), 2);
+                             soup_message_headers_append(soup_server_message_get_response_headers(message),
+                                                         "Connection", "close");
+                         }), nullptr);
+        g_signal_connect_swapped(server_, "request-read", G_CALLBACK(+[](HttpServer* self, SoupServerMessage* message) {
+                                     self->record(message);
+                                 }), this);
+        soup_server_add_handler(server_, nullptr, [](SoupServer*, SoupServerMessage* message, const char*, GHashTable*,
+                                                     gpointer self) { static_cast<HttpServer*>(self)->answer(message); },
+                                this, nullptr);
+        const auto options = SoupServerListenOptions(SOUP_SERVER_LISTEN_IPV4_ONLY | (tls_ ? SOUP_SERVER_LISTEN_HTTPS : 0));
+        if (soup_server_listen_local(server_, static_cast<guint>(port), options, &error)) {
+            GSList* uris = soup_server_get_uris(server_);
+            port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
+            g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+        }
+    }
+    const std::string message = error ? error->message : "";
+    g_clear_error(&error);
+    return message;
 }
 
 int unused_port() { return HttpServer().port(); }
@@ -97,36 +104,26 @@ void HttpServer::serve(const std::string& path, const std::string& body, const s
 
 void HttpServer::require_login(const std::string& path, const std::string& user, const std::string& password,
                                const std::string& realm) {
-    std::unique_lock lock(mutex_);
-    logins_[path] = {user, password};
-    // libsoup is not thread-safe: the login is added on the server's thread.
-    bool added = false;
-    auto add = [&] {
+    {
+        std::lock_guard lock(mutex_);
+        logins_[path] = {user, password};
+    }
+    on_thread([&] {  // libsoup is not thread-safe
         SoupAuthDomain* domain = soup_auth_domain_basic_new("realm", realm.c_str(), nullptr);
         soup_auth_domain_basic_set_auth_callback(
-            domain,
-            [](SoupAuthDomain*, SoupServerMessage* message, const char* name, const char* secret, gpointer self) -> gboolean {
-                auto& server = *static_cast<HttpServer*>(self);
-                std::lock_guard lock(server.mutex_);
-                auto login = server.logins_.find(g_uri_get_path(soup_server_message_get_uri(message)));
-                return login != server.logins_.end() && login->second == Login{name, secret};
-            },
-            this, nullptr);
+            domain, [](SoupAuthDomain*, SoupServerMessage* message, const char* user, const char* password, gpointer self) {
+                return gboolean(static_cast<HttpServer*>(self)->login_matches(message, user, password));
+            }, this, nullptr);
         soup_auth_domain_add_path(domain, path.c_str());
         soup_server_add_auth_domain(server_, domain);
         g_object_unref(domain);
-        std::lock_guard done(mutex_);
-        added = true;
-        changed_.notify_all();
-    };
-    g_main_context_invoke(
-        context_.get(),
-        [](gpointer step) {
-            (*static_cast<decltype(add)*>(step))();
-            return G_SOURCE_REMOVE;
-        },
-        &add);
-    changed_.wait(lock, [&] { return added; });
+    });
+}
+
+bool HttpServer::login_matches(SoupServerMessage* message, const char* user, const char* password) {
+    std::lock_guard lock(mutex_);
+    const auto login = logins_.find(path_of(message));
+    return login != logins_.end() && login->second.user == user && login->second.password == password;
 }
 
 std::vector<HttpServer::Request> HttpServer::requests() const {
@@ -154,30 +151,29 @@ void HttpServer::clear() {
 // Every request as soon as it has been read, those that a login turns away too.
 void HttpServer::record(SoupServerMessage* message) {
     GUri* uri = soup_server_message_get_uri(message);
-    Request request{g_uri_get_path(uri), std::chrono::steady_clock::now(), {}, {}, soup_server_message_get_method(message),
-                    {}};
+    Request request{path_of(message), std::chrono::steady_clock::now(), {}, {}, soup_server_message_get_method(message), {}};
     if (const char* query = g_uri_get_query(uri)) request.path += std::string("?") + query;
-    soup_message_headers_foreach(
-        soup_server_message_get_request_headers(message),
-        [](const char* name, const char* value, gpointer headers) {
-            *static_cast<std::string*>(headers) += std::string(name) + ": " + value + "\r\n";
-        },
-        &request.headers);
+    soup_message_headers_foreach(soup_server_message_get_request_headers(message), [](const char* name, const char* value,
+                                                                                      gpointer headers) {
+        *static_cast<std::string*>(headers) += std::string(name) + ": " + value + "\r\n";
+    }, &request.headers);
     GBytes* body = soup_message_body_flatten(soup_server_message_get_request_body(message));
-    if (g_bytes_get_size(body)) request.body.assign(static_cast<const char*>(g_bytes_get_data(body, nullptr)), g_bytes_get_size(body));
+    gsize size = 0;
+    const auto* data = static_cast<const char*>(g_bytes_get_data(body, &size));
+    request.body.assign(data ? data : "", size);
     g_bytes_unref(body);
     const bool refused = soup_server_message_get_status(message) == SOUP_STATUS_UNAUTHORIZED;
     if (refused)  // with a page, as sites send one
         soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, kRefusal, std::strlen(kRefusal));
     std::lock_guard lock(mutex_);
-    if (auto login = logins_.find(g_uri_get_path(uri)); login != logins_.end() && !refused) request.user = login->second.user;
+    if (auto login = logins_.find(path_of(message)); login != logins_.end() && !refused) request.user = login->second.user;
     requests_.push_back(std::move(request));
     changed_.notify_all();
 }
 
 void HttpServer::answer(SoupServerMessage* message) {
     std::unique_lock lock(mutex_);
-    auto page = pages_.find(g_uri_get_path(soup_server_message_get_uri(message)));
+    const auto page = pages_.find(path_of(message));
     if (page == pages_.end()) return soup_server_message_set_status(message, SOUP_STATUS_NOT_FOUND, nullptr);
     const Page p = page->second;
     lock.unlock();

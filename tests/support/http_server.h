@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -63,12 +64,13 @@ private:
     };
     struct Login {
         std::string user, password;
-        bool operator==(const Login&) const = default;
     };
 
     std::string listen(int port);  // on the server's thread; the error, if any
+    void on_thread(const std::function<void()>& step);  // runs it there, and waits
     void record(SoupServerMessage* message);
     void answer(SoupServerMessage* message);
+    bool login_matches(SoupServerMessage* message, const char* user, const char* password);
 
     bool tls_;
     int port_ = 0;
