@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,14 +25,20 @@ void end_descendants() {
     }
 }
 
+std::string command_name(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(in, name);
+    return name;
+}
+
 }  // namespace
 
 void adopt_descendants() {
     static const bool adopted = [] {
         // Orphans come to this program instead of init, so that it finds them at its end.
         prctl(PR_SET_CHILD_SUBREAPER, 1);
-        std::atexit(end_descendants);
-        return true;
+        return std::atexit(end_descendants) == 0;
     }();
     (void)adopted;
 }
@@ -73,13 +80,9 @@ std::optional<int> Process::wait(std::chrono::milliseconds timeout) {
     g_main_context_push_thread_default(context);
     GCancellable* cancellable = g_cancellable_new();
     bool answered = false;
-    g_subprocess_wait_async(
-        process_, cancellable,
-        [](GObject* process, GAsyncResult* result, gpointer answered) {
-            g_subprocess_wait_finish(G_SUBPROCESS(process), result, nullptr);
-            *static_cast<bool*>(answered) = true;
-        },
-        &answered);
+    g_subprocess_wait_async(process_, cancellable, [](GObject*, GAsyncResult*, gpointer answered) {
+        *static_cast<bool*>(answered) = true;
+    }, &answered);
     GSource* timer = g_timeout_source_new(static_cast<guint>(timeout.count()));
     g_source_set_callback(timer, [](gpointer cancellable) {
         g_cancellable_cancel(G_CANCELLABLE(cancellable));
@@ -106,47 +109,45 @@ void Process::terminate() {
     }
 }
 
-std::string command_name(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
-    std::string name;
-    std::getline(in, name);
-    return name;
-}
-
 std::vector<pid_t> descendants(pid_t root) {
-    std::vector<std::pair<pid_t, pid_t>> parent_of;  // child, parent
+    std::multimap<pid_t, pid_t> children;  // parent, child
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (!std::isdigit(entry.path().filename().string()[0])) continue;  // not a process
         std::ifstream in(entry.path() / "stat");
         std::string line;
         std::getline(in, line);
         const auto close = line.rfind(')');  // the command name may hold blanks and brackets
-        if (close == std::string::npos) continue;
         char state;
         int parent = 0;
         // A process that has ended but not been waited for holds nothing any more.
-        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 && state != 'Z')
-            parent_of.emplace_back(static_cast<pid_t>(std::stoi(name)), static_cast<pid_t>(parent));
+        if (close != std::string::npos && std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
+            state != 'Z')
+            children.emplace(parent, std::stoi(line));
     }
     std::vector<pid_t> found{root};
     for (std::size_t i = 0; i < found.size(); ++i)
-        for (auto [child, parent] : parent_of)
-            if (parent == found[i]) found.push_back(child);
+        for (auto [child, end] = children.equal_range(found[i]); child != end; ++child) found.push_back(child->second);
     found.erase(found.begin());
+    return found;
+}
+
+std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
+    std::vector<pid_t> found;
+    for (pid_t pid : descendants(ancestor))
+        if (command_name(pid) == name) found.push_back(pid);
     return found;
 }
 
 std::vector<std::string> pid_namespace_levels(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("NSpid:", 0) != 0) continue;
-        std::istringstream fields(line.substr(6));
-        std::vector<std::string> levels;
-        for (std::string level; fields >> level;) levels.push_back(level);
-        return levels;
+    std::string line;
+    while (std::getline(in, line) && !line.starts_with("NSpid:")) {
     }
-    return {};
+    if (!line.starts_with("NSpid:")) return {};
+    std::istringstream fields(line.substr(6));
+    std::vector<std::string> levels;
+    for (std::string level; fields >> level;) levels.push_back(level);
+    return levels;
 }
 
 std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout) {
@@ -158,13 +159,6 @@ std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds tim
 bool web_sandbox_can_run() {
     return std::system("/usr/bin/bwrap --unshare-pid --unshare-ipc --unshare-uts --unshare-net --ro-bind / / "
                        "/bin/true >/dev/null 2>&1") == 0;
-}
-
-std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
-    std::vector<pid_t> found;
-    for (pid_t pid : descendants(ancestor))
-        if (command_name(pid) == name) found.push_back(pid);
-    return found;
 }
 
 }  // namespace kelvane::test

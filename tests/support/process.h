@@ -44,8 +44,6 @@ void adopt_descendants();
 
 // The processes started by `root`, their children and so on, alive now.
 std::vector<pid_t> descendants(pid_t root);
-// The short command name of a process (its comm, at most 15 characters).
-std::string command_name(pid_t pid);
 
 // The process ids of a process in each PID namespace it is in, outermost first (its
 // NSpid); one per namespace level.
