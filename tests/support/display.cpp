@@ -20,8 +20,7 @@ void ensure_display() {
         g_subprocess_launcher_new(GSubprocessFlags(G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE));
     g_subprocess_launcher_take_fd(launcher, ready[1], 3);
     // Ends with the test program however that ends (a time-out kills it outright), so no
-    // server is left holding a display; at an ordinary end the program ends it with the
-    // rest of what it started.
+    // server is left holding a display.
     g_subprocess_launcher_set_child_setup(launcher, [](gpointer) { prctl(PR_SET_PDEATHSIG, SIGTERM); }, nullptr, nullptr);
     // Xvfb takes a display number that no other server holds and writes it to fd 3 once it
     // accepts connections. -noreset: it would otherwise reset, refusing connections for a

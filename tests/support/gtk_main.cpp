@@ -1,17 +1,15 @@
 // The main of test programs that use GTK: a session bus, a home folder and an X display of
-// their own, then gtkmm; whatever they start ends with them.
+// their own, then gtkmm.
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
 
 #include "tests/support/display.h"
 #include "tests/support/home.h"
 #include "tests/support/notifications.h"
-#include "tests/support/process.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();  // a list needs no display
-    kelvane::test::adopt_descendants();
     kelvane::test::test_bus_address();
     kelvane::test::isolate_home();
     kelvane::test::ensure_display();

@@ -2,11 +2,9 @@
 
 #include <gio/gio.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,14 +15,6 @@
 namespace kelvane::test {
 namespace {
 
-// Ends what is still running below this program: asked first, then made to.
-void end_descendants() {
-    for (int signal : {SIGTERM, SIGKILL}) {
-        for (pid_t pid : descendants(getpid())) kill(pid, signal);
-        if (wait_until([] { return descendants(getpid()).empty(); }, std::chrono::seconds(5))) return;
-    }
-}
-
 std::string command_name(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
     std::string name;
@@ -34,18 +24,8 @@ std::string command_name(pid_t pid) {
 
 }  // namespace
 
-void adopt_descendants() {
-    static const bool adopted = [] {
-        // Orphans come to this program instead of init, so that it finds them at its end.
-        prctl(PR_SET_CHILD_SUBREAPER, 1);
-        return std::atexit(end_descendants) == 0;
-    }();
-    (void)adopted;
-}
-
 Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& environment) {
-    adopt_descendants();
     GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE);
     for (const auto& [name, value] : environment) g_subprocess_launcher_setenv(launcher, name.c_str(), value.c_str(), TRUE);
     // A process group of its own, so that its helpers end with it.
@@ -107,28 +87,6 @@ void Process::terminate() {
         g_subprocess_send_signal(process_, signal);
         wait(std::chrono::seconds(5));
     }
-}
-
-std::vector<pid_t> descendants(pid_t root) {
-    std::multimap<pid_t, pid_t> children;  // parent, child
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        if (!std::isdigit(entry.path().filename().string()[0])) continue;  // not a process
-        std::ifstream in(entry.path() / "stat");
-        std::string line;
-        std::getline(in, line);
-        const auto close = line.rfind(')');  // the command name may hold blanks and brackets
-        char state;
-        int parent = 0;
-        // A process that has ended but not been waited for holds nothing any more.
-        if (close != std::string::npos && std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
-            state != 'Z')
-            children.emplace(parent, std::stoi(line));
-    }
-    std::vector<pid_t> found{root};
-    for (std::size_t i = 0; i < found.size(); ++i)
-        for (auto [child, end] = children.equal_range(found[i]); child != end; ++child) found.push_back(child->second);
-    found.erase(found.begin());
-    return found;
 }
 
 std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {

@@ -37,12 +37,7 @@ private:
     std::optional<int> status_;
 };
 
-// Makes this program the reaper of every process started from it, however far down and
-// whoever started it, and ends those still running when the program exits: nothing a test
-// started outlives it holding its output or its display. Test programs call it first.
-void adopt_descendants();
-
-// The processes started by `root`, their children and so on, alive now.
+// The processes started by `root`, their children and so on, still running now.
 std::vector<pid_t> descendants(pid_t root);
 
 // The process ids of a process in each PID namespace it is in, outermost first (its
