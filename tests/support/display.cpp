@@ -1,91 +1,42 @@
 #include "tests/support/display.h"
 
-#include <X11/Xlib.h>
-#include <fcntl.h>
+#include <gio/gio.h>
+#include <glib-unix.h>
 #include <signal.h>
-#include <sys/file.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 #include <string>
 
-#include "tests/support/patience.h"
-
 namespace kelvane::test {
-namespace {
-
-pid_t xvfb = 0;
-
-void stop_xvfb() {
-    if (xvfb > 0) {
-        kill(xvfb, SIGTERM);
-        waitpid(xvfb, nullptr, 0);
-    }
-    xvfb = 0;
-}
-
-bool display_answers(const std::string& name) {
-    Display* d = XOpenDisplay(name.c_str());
-    if (d) XCloseDisplay(d);
-    return d != nullptr;
-}
-
-// Starts Xvfb on the display (":1234") and waits until it answers; false if it died.
-bool start_xvfb(const std::string& name) {
-    xvfb = fork();
-    if (xvfb == 0) {
-        // Ends with the test program however that ends (a time-out kills it outright), so no
-        // server is left holding a display.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        // -noreset: the server would otherwise reset, refusing connections for a moment,
-        // when the check below disconnects as its last client.
-        execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-               static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    bool died = false;
-    const bool answers = wait_until([&] {
-        died = waitpid(xvfb, nullptr, WNOHANG) != 0;
-        return died || display_answers(name);
-    });
-    if (died) {
-        xvfb = 0;
-        return false;
-    }
-    if (!answers) stop_xvfb();
-    return answers;
-}
-
-}  // namespace
 
 void ensure_display() {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) return;
-    // Test programs started side by side pick their displays one at a time, each from a
-    // number of its own, taking the first that no server holds.
-    // Read-only is enough to lock, should the file belong to another user.
-    int lock = open("/tmp/kelvane-xvfb.lock", O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock < 0) lock = open("/tmp/kelvane-xvfb.lock", O_RDONLY | O_CLOEXEC);
-    if (lock >= 0) flock(lock, LOCK_EX);
-    const int first = 1000 + static_cast<int>(getpid() % 20000);
-    for (int number = first; number < first + 100; ++number) {
-        const std::string digits = std::to_string(number), name = ":" + digits;
-        if (std::filesystem::exists(std::string("/tmp/.X11-unix/X") + digits) ||
-            std::filesystem::exists(std::string("/tmp/.X") + digits + "-lock") || display_answers(name))
-            continue;
-        if (start_xvfb(name)) {
-            if (lock >= 0) close(lock);
-            setenv("DISPLAY", name.c_str(), 1);
-            std::atexit(stop_xvfb);
-            return;
-        }
-    }
-    if (lock >= 0) close(lock);
-    throw std::runtime_error("no X display: Xvfb did not start");
+    int ready[2];
+    if (!g_unix_open_pipe(ready, FD_CLOEXEC, nullptr)) throw std::runtime_error("no pipe for Xvfb");
+    // Silenced: it reports every display number it finds taken before it takes one.
+    GSubprocessLauncher* launcher =
+        g_subprocess_launcher_new(GSubprocessFlags(G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE));
+    g_subprocess_launcher_take_fd(launcher, ready[1], 3);
+    // Ends with the test program however that ends (a time-out kills it outright), so no
+    // server is left holding a display.
+    g_subprocess_launcher_set_child_setup(launcher, [](gpointer) { prctl(PR_SET_PDEATHSIG, SIGTERM); }, nullptr, nullptr);
+    // Xvfb takes a display number that no other server holds and writes it to fd 3 once it
+    // accepts connections. -noreset: it would otherwise reset, refusing connections for a
+    // moment, whenever its last client leaves.
+    GSubprocess* xvfb = g_subprocess_launcher_spawn(launcher, nullptr, "Xvfb", "-displayfd", "3", "-screen", "0",
+                                                    "1280x1024x24", "-nolisten", "tcp", "-noreset", nullptr);
+    g_object_unref(launcher);  // closes this side's copy of the write end: EOF if Xvfb dies
+    std::string number;
+    char c;
+    while (xvfb && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+    close(ready[0]);
+    if (xvfb && number.empty()) g_subprocess_force_exit(xvfb);
+    if (number.empty()) throw std::runtime_error("no X display: Xvfb did not start");
+    // The caller's session, if any, is none of the tests' business.
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    unsetenv("WAYLAND_DISPLAY");
 }
 
 }  // namespace kelvane::test

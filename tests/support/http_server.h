@@ -1,10 +1,12 @@
 // A small web server on 127.0.0.1 for tests and benchmarks: serves fixed pages and
 // records every request it gets, with the time it came. It can speak HTTPS with a
-// certificate it makes and signs itself, which no browser trusts, and ask for a login.
+// certificate that signs itself, which no browser trusts, and ask for a login. It runs on
+// a thread of its own, so a test may wait for it without running its main loop.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -14,15 +16,22 @@
 
 #include "tests/support/patience.h"
 
+typedef struct _GMainContext GMainContext;
+typedef struct _GMainLoop GMainLoop;
+typedef struct _SoupServer SoupServer;
+typedef struct _SoupServerMessage SoupServerMessage;
+
 namespace kelvane::test {
 
 class HttpServer {
 public:
     struct Request {
-        std::string path;
+        std::string path;  // as sent, with its query
         std::chrono::steady_clock::time_point time;
         std::string headers;  // as sent, one "Name: value" a line
         std::string user;     // who logged in with the request, if anyone did
+        std::string method;   // "GET", "POST", ...
+        std::string body;     // what it sent, such as a form's fields
     };
 
     enum class Security { Plain, SelfSignedTls };
@@ -38,6 +47,7 @@ public:
     int port() const { return port_; }
     std::string url(const std::string& path) const;
 
+    // Answers every method (GET, POST, ...) at `path` with the page.
     // `headers`: more response header lines, each ending in "\r\n".
     void serve(const std::string& path, const std::string& body, const std::string& type = "text/html",
                const std::string& headers = "");
@@ -51,30 +61,31 @@ public:
     void clear();
 
 private:
-    struct Tls;
-    struct Login {
-        std::string user, authorization, realm;
-    };
-
-    void accept_loop();
-    void handle(int client);
-    std::string respond(const std::string& request);
-
-    std::unique_ptr<Tls> tls_;
-    int listener_ = -1;
-    std::string host_;
-    int port_ = 0;
-    int wake_[2] = {-1, -1};
-    mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
     struct Page {
         std::string type, body, headers;
     };
+    struct Login {
+        std::string user, password;
+    };
+
+    std::string listen(int port);  // on the server's thread; the error, if any
+    void on_thread(const std::function<void()>& step);  // runs it there, and waits
+    void record(SoupServerMessage* message);
+    void answer(SoupServerMessage* message);
+    bool login_matches(SoupServerMessage* message, const char* user, const char* password);
+
+    bool tls_;
+    std::string host_;
+    int port_ = 0;
+    std::unique_ptr<GMainContext, void (*)(GMainContext*)> context_;
+    std::unique_ptr<GMainLoop, void (*)(GMainLoop*)> loop_;
+    SoupServer* server_ = nullptr;  // used on the server's thread only
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
     std::map<std::string, Page> pages_;
     std::map<std::string, Login> logins_;  // path -> who may see it
     std::vector<Request> requests_;
-    std::vector<std::thread> workers_;
-    std::thread acceptor_;
+    std::thread thread_;
 };
 
 // A port of 127.0.0.1 that nothing listened on when asked: connections to it are refused.

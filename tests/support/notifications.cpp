@@ -1,71 +1,77 @@
 #include "tests/support/notifications.h"
 
+#include <fcntl.h>
 #include <gio/gio.h>
-
-#include <thread>
+#include <unistd.h>
 
 namespace kelvane::test {
 namespace {
 
 constexpr const char* kInterface =
-    "<node><interface name='org.freedesktop.Notifications'>"
-    "<method name='Notify'><arg type='s' direction='in'/><arg type='u' direction='in'/>"
-    "<arg type='s' direction='in'/><arg type='s' direction='in'/><arg type='s' direction='in'/>"
-    "<arg type='as' direction='in'/><arg type='a{sv}' direction='in'/><arg type='i' direction='in'/>"
-    "<arg type='u' direction='out'/></method>"
-    "<method name='GetCapabilities'><arg type='as' direction='out'/></method>"
-    "</interface></node>";
+    "<node><interface name='org.freedesktop.Notifications'><method name='Notify'>"
+    "<arg type='s'/><arg type='u'/><arg type='s'/><arg type='s'/><arg type='s'/><arg type='as'/><arg type='a{sv}'/>"
+    "<arg type='i'/><arg type='u' direction='out'/></method></interface></node>";
 
-void on_call(GDBusConnection*, const char*, const char*, const char*, const char* method, GVariant* parameters,
-             GDBusMethodInvocation* invocation, void* data) {
+void on_notify(GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* parameters,
+               GDBusMethodInvocation* invocation, void* data) {
     auto* summaries = static_cast<std::vector<std::string>*>(data);
-    if (g_str_equal(method, "Notify")) {
-        const char* summary = nullptr;
-        g_variant_get_child(parameters, 3, "&s", &summary);
-        summaries->push_back(summary ? summary : "");
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", static_cast<unsigned>(summaries->size())));
-    } else {
-        const char* none[] = {nullptr};
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(^as)", none));
-    }
+    const char* summary = nullptr;
+    g_variant_get_child(parameters, 3, "&s", &summary);
+    summaries->push_back(summary);
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(u)", static_cast<unsigned>(summaries->size())));
 }
 
 }  // namespace
 
-NotificationService::NotificationService() {
-    const auto socket = folder_ / "bus";
-    address_ = "unix:path=" + socket.string();
-    daemon_ = std::make_unique<Process>("/usr/bin/dbus-daemon",
-                                        std::vector<std::string>{"--session", "--nofork", "--address=" + address_});
-    // The socket may be there a moment before the daemon listens on it.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!bus_ && std::chrono::steady_clock::now() < deadline) {
-        bus_ = g_dbus_connection_new_for_address_sync(
-            address_.c_str(),
-            GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                 G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-        if (!bus_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+const std::string& test_bus_address() {
+    static const std::string address = [] {
+        GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);  // up for as long as the program runs
+        // It points this program at the bus and forgets the display on the way: both are put
+        // back as they were.
+        const std::string display = g_getenv("DISPLAY") ? g_getenv("DISPLAY") : "";
+        const char* session = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+        const std::string kept_session = session ? session : "";
+        // What the daemon and GLib's watcher say (as root, the daemon that it cannot raise its
+        // file limit; the watcher what it cleans up) stays out of the test's output.
+        const int out = dup(STDOUT_FILENO), err = dup(STDERR_FILENO), null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        g_test_dbus_up(bus);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        for (int fd : {out, err, null}) close(fd);
+        if (!display.empty()) g_setenv("DISPLAY", display.c_str(), TRUE);
+        if (session) g_setenv("DBUS_SESSION_BUS_ADDRESS", kept_session.c_str(), TRUE);
+        else g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        return std::string(g_test_dbus_get_bus_address(bus));
+    }();
+    return address;
+}
+
+NotificationService::NotificationService() : address_(test_bus_address()) {
+    bus_ = g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
     if (!bus_) return;
     GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
-    static const GDBusInterfaceVTable vtable = {on_call, nullptr, nullptr, {}};
+    static const GDBusInterfaceVTable vtable = {on_notify, nullptr, nullptr, {}};
     registration_ = g_dbus_connection_register_object(bus_, "/org/freedesktop/Notifications", node->interfaces[0],
                                                       &vtable, &summaries_, nullptr, nullptr);
     g_dbus_node_info_unref(node);
-    GVariant* reply = g_dbus_connection_call_sync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                  "org.freedesktop.DBus", "RequestName",
-                                                  g_variant_new("(su)", "org.freedesktop.Notifications", 0u), nullptr,
-                                                  G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-    if (reply) g_variant_unref(reply);
+    // Owned before the constructor returns, so that no program started after it misses it.
+    if (GVariant* reply = g_dbus_connection_call_sync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                      "org.freedesktop.DBus", "RequestName",
+                                                      g_variant_new("(su)", "org.freedesktop.Notifications", 0u),
+                                                      nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr))
+        g_variant_unref(reply);
 }
 
 NotificationService::~NotificationService() {
-    if (bus_) {
-        if (registration_) g_dbus_connection_unregister_object(bus_, registration_);
-        g_dbus_connection_close_sync(bus_, nullptr, nullptr);
-        g_object_unref(bus_);
-    }
+    if (!bus_) return;
+    g_dbus_connection_unregister_object(bus_, registration_);
+    g_dbus_connection_close_sync(bus_, nullptr, nullptr);
+    g_object_unref(bus_);
 }
 
 }  // namespace kelvane::test

@@ -1,74 +1,19 @@
 #include "tests/support/process.h"
 
+#include <gio/gio.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
-extern char** environ;
+#include "tests/support/patience.h"
 
 namespace kelvane::test {
-
-Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
-                 const std::map<std::string, std::string>& environment) {
-    std::vector<std::string> argv_strings{program.string()};
-    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
-    // Made before fork: the child of a program with threads may only call what is safe
-    // after fork until it runs the program.
-    std::vector<std::string> env_strings;
-    for (char** e = environ; *e; ++e) {
-        const char* equals = std::strchr(*e, '=');
-        const std::string name = equals ? std::string(*e, static_cast<std::size_t>(equals - *e)) : std::string(*e);
-        if (!environment.contains(name)) env_strings.emplace_back(*e);
-    }
-    for (const auto& [name, value] : environment) env_strings.push_back(name + "=" + value);
-    std::vector<char*> argv, envp;
-    for (auto& a : argv_strings) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    for (auto& e : env_strings) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ == 0) {
-        setpgid(0, 0);  // its own group, so its helpers end with it
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-}
-
-Process::~Process() { terminate(); }
-
-bool Process::running() { return !wait(std::chrono::milliseconds(0)); }
-
-std::optional<int> Process::wait(std::chrono::milliseconds timeout) {
-    if (status_ || pid_ <= 0) return status_;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            status_ = status;
-            return status_;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
-
-void Process::terminate() {
-    if (pid_ <= 0 || status_) return;
-    kill(-pid_, SIGTERM);
-    kill(pid_, SIGTERM);
-    if (!wait(std::chrono::seconds(5))) {
-        kill(-pid_, SIGKILL);
-        kill(pid_, SIGKILL);
-        wait(std::chrono::seconds(5));
-    }
-}
+namespace {
 
 std::string command_name(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
@@ -77,54 +22,71 @@ std::string command_name(pid_t pid) {
     return name;
 }
 
-std::vector<pid_t> descendants(pid_t root) {
-    std::vector<std::pair<pid_t, pid_t>> parent_of;  // child, parent
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        const std::string name = entry.path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(entry.path() / "stat");
-        std::string line;
-        std::getline(in, line);
-        const auto close = line.rfind(')');  // the command name may hold blanks and brackets
-        if (close == std::string::npos) continue;
-        char state;
-        int parent = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &parent) == 2)
-            parent_of.emplace_back(static_cast<pid_t>(std::stoi(name)), static_cast<pid_t>(parent));
+}  // namespace
+
+Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& environment) {
+    GSubprocessLauncher* launcher = g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE);
+    for (const auto& [name, value] : environment) g_subprocess_launcher_setenv(launcher, name.c_str(), value.c_str(), TRUE);
+    // A process group of its own, so that its helpers end with it.
+    g_subprocess_launcher_set_child_setup(launcher, [](gpointer) { setpgid(0, 0); }, nullptr, nullptr);
+    std::vector<const char*> argv{program.c_str()};
+    for (const auto& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    GError* error = nullptr;
+    process_ = g_subprocess_launcher_spawnv(launcher, argv.data(), &error);
+    g_object_unref(launcher);
+    if (process_) {
+        pid_ = static_cast<pid_t>(std::atoi(g_subprocess_get_identifier(process_)));
+    } else {
+        std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), error->message);
+        g_error_free(error);
+        status_ = W_EXITCODE(127, 0);
     }
-    std::vector<pid_t> found{root};
-    for (std::size_t i = 0; i < found.size(); ++i)
-        for (auto [child, parent] : parent_of)
-            if (parent == found[i]) found.push_back(child);
-    found.erase(found.begin());
-    return found;
 }
 
-std::vector<std::string> pid_namespace_levels(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind("NSpid:", 0) != 0) continue;
-        std::istringstream fields(line.substr(6));
-        std::vector<std::string> levels;
-        for (std::string level; fields >> level;) levels.push_back(level);
-        return levels;
+Process::~Process() {
+    terminate();
+    if (process_) g_object_unref(process_);
+}
+
+bool Process::running() { return !wait(std::chrono::milliseconds(0)); }
+
+std::optional<int> Process::wait(std::chrono::milliseconds timeout) {
+    if (status_) return status_;
+    // GSubprocess learns of the end by itself; this waits for its word, or for the time to
+    // run out, on a main context of its own so that nothing else runs meanwhile.
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    GCancellable* cancellable = g_cancellable_new();
+    bool answered = false;
+    g_subprocess_wait_async(process_, cancellable, [](GObject*, GAsyncResult*, gpointer answered) {
+        *static_cast<bool*>(answered) = true;
+    }, &answered);
+    GSource* timer = g_timeout_source_new(static_cast<guint>(timeout.count()));
+    g_source_set_callback(timer, [](gpointer cancellable) {
+        g_cancellable_cancel(G_CANCELLABLE(cancellable));
+        return G_SOURCE_REMOVE;
+    }, cancellable, nullptr);
+    g_source_attach(timer, context);
+    while (!answered) g_main_context_iteration(context, TRUE);
+    g_source_destroy(timer);
+    g_source_unref(timer);
+    g_object_unref(cancellable);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+    if (!g_subprocess_get_identifier(process_)) status_ = g_subprocess_get_status(process_);
+    return status_;
+}
+
+void Process::terminate() {
+    for (int signal : {SIGTERM, SIGKILL}) {
+        // Once GSubprocess has reaped the program, its number may be another's.
+        if (wait(std::chrono::milliseconds(0))) return;
+        kill(-pid_, signal);
+        g_subprocess_send_signal(process_, signal);
+        wait(std::chrono::seconds(5));
     }
-    return {};
-}
-
-std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        for (pid_t pid : descendants(program))
-            if (command_name(pid) == "WebKitWebProces") return pid;  // its name cut to 15 characters
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
-}
-
-bool web_sandbox_can_run() {
-    return std::system("/usr/bin/bwrap --unshare-pid --unshare-ipc --unshare-uts --unshare-net --ro-bind / / "
-                       "/bin/true >/dev/null 2>&1") == 0;
 }
 
 std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
@@ -132,6 +94,29 @@ std::vector<pid_t> descendants(pid_t ancestor, const std::string& name) {
     for (pid_t pid : descendants(ancestor))
         if (command_name(pid) == name) found.push_back(pid);
     return found;
+}
+
+std::vector<std::string> pid_namespace_levels(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line) && !line.starts_with("NSpid:")) {
+    }
+    if (!line.starts_with("NSpid:")) return {};
+    std::istringstream fields(line.substr(6));
+    std::vector<std::string> levels;
+    for (std::string level; fields >> level;) levels.push_back(level);
+    return levels;
+}
+
+std::optional<pid_t> web_process_of(pid_t program, std::chrono::milliseconds timeout) {
+    std::vector<pid_t> found;
+    wait_until([&] { return !(found = descendants(program, "WebKitWebProces")).empty(); }, timeout);
+    return found.empty() ? std::nullopt : std::optional<pid_t>(found.front());
+}
+
+bool web_sandbox_can_run() {
+    return std::system("/usr/bin/bwrap --unshare-pid --unshare-ipc --unshare-uts --unshare-net --ro-bind / / "
+                       "/bin/true >/dev/null 2>&1") == 0;
 }
 
 }  // namespace kelvane::test

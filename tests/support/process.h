@@ -10,11 +10,14 @@
 #include <string>
 #include <vector>
 
+typedef struct _GSubprocess GSubprocess;
+
 namespace kelvane::test {
 
 class Process {
 public:
-    // `environment` adds variables to the ones this program has, or replaces them.
+    // `environment` adds variables to the ones this program has, or replaces them. A
+    // program that cannot be started ends at once with status 127, as in a shell.
     explicit Process(const std::filesystem::path& program, const std::vector<std::string>& args = {},
                      const std::map<std::string, std::string>& environment = {});
     ~Process();
@@ -23,19 +26,19 @@ public:
 
     pid_t pid() const { return pid_; }
     bool running();
-    // The exit status once the program has ended, waiting at most the given time.
+    // The exit status once the program has ended (as waitpid gives it), waiting at most
+    // the given time.
     std::optional<int> wait(std::chrono::milliseconds timeout);
     void terminate();
 
 private:
+    GSubprocess* process_ = nullptr;
     pid_t pid_ = -1;
     std::optional<int> status_;
 };
 
-// The processes started by `root`, their children and so on, alive now.
+// The processes started by `root`, their children and so on, still running now.
 std::vector<pid_t> descendants(pid_t root);
-// The short command name of a process (its comm, at most 15 characters).
-std::string command_name(pid_t pid);
 
 // The process ids of a process in each PID namespace it is in, outermost first (its
 // NSpid); one per namespace level.

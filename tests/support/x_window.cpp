@@ -1,219 +1,305 @@
 #include "tests/support/x_window.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/XKBlib.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-
 #include <poll.h>
 
 #include <memory>
-#include <thread>
+#include <sstream>
+
+#include "tests/support/keyboard.h"
+#include "tests/support/process.h"
+#include "tests/support/window_manager.h"
 
 namespace kelvane::test {
 namespace {
 
-struct DisplayClose {
-    void operator()(Display* d) const { XCloseDisplay(d); }
+// One connection of this program's own to the test's display, apart from the toolkit's,
+// as another program has; opened on first use and kept.
+// A request on it that fails (a window of another program closed while it was looked at)
+// fails alone, instead of ending the test program as Xlib would; the toolkit's
+// connection keeps its own handling.
+Display* x() {
+    static Display* display = XOpenDisplay(nullptr);
+    static XErrorHandler toolkit = XSetErrorHandler([](Display* d, XErrorEvent* error) {
+        return d == display || !toolkit ? 0 : toolkit(d, error);
+    });
+    return display;
+}
+
+Atom atom(const char* name) { return XInternAtom(x(), name, False); }
+
+// A property as the server holds it: 32-bit items come as longs, the way Xlib hands them out.
+struct Property {
+    int format = 0;
+    unsigned long count = 0;
+    std::unique_ptr<unsigned char, int (*)(void*)> data{nullptr, XFree};
 };
-using DisplayPtr = std::unique_ptr<Display, DisplayClose>;
 
-// While it lives, an X request that fails (a window of another program closed while it
-// was looked at) fails only that request, instead of ending this program by Xlib's default.
-class IgnoreXErrors {
-public:
-    explicit IgnoreXErrors(Display* d) : display_(d), previous_(XSetErrorHandler([](Display*, XErrorEvent*) { return 0; })) {}
-    ~IgnoreXErrors() {
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-    }
-    IgnoreXErrors(const IgnoreXErrors&) = delete;
-    IgnoreXErrors& operator=(const IgnoreXErrors&) = delete;
-
-private:
-    Display* display_;
-    XErrorHandler previous_;
-};
-
-std::optional<long> cardinal_property(Display* d, Window w, const char* name) {
-    Atom atom = XInternAtom(d, name, True), type;
-    int format;
-    unsigned long count, after;
+Property read(Window w, const char* name) {
+    Property p;
+    Atom type;
+    unsigned long after;
     unsigned char* data = nullptr;
-    if (atom == None || XGetWindowProperty(d, w, atom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success)
-        return std::nullopt;
-    std::optional<long> value;
-    if (data && count == 1 && format == 32) value = *reinterpret_cast<long*>(data);
-    if (data) XFree(data);
-    return value;
+    if (x() && XGetWindowProperty(x(), w, atom(name), 0, 1 << 22, False, AnyPropertyType, &type, &p.format, &p.count,
+                                  &after, &data) == Success)
+        p.data.reset(data);
+    return p;
 }
 
-std::string title_of(Display* d, Window w) {
-    Atom name = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False), type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(d, w, name, 0, 1024, False, utf8, &type, &format, &count, &after, &data) == Success && data)
-        title.assign(reinterpret_cast<char*>(data), count);
-    if (data) XFree(data);
-    return title;
+std::vector<long> items(Window w, const char* name) {
+    const Property p = read(w, name);
+    if (!p.data || p.format != 32) return {};
+    const long* first = reinterpret_cast<const long*>(p.data.get());
+    return {first, first + p.count};
 }
 
-std::optional<XWindowInfo> info_of(Display* d, Window w) {
-    XWindowAttributes attributes;
-    if (!XGetWindowAttributes(d, w, &attributes)) return std::nullopt;
-    return XWindowInfo{w, title_of(d, w), attributes.width, attributes.height, attributes.map_state == IsViewable};
+std::string text(Window w, const char* name) {
+    const Property p = read(w, name);
+    if (!p.data || p.format != 8) return {};
+    return {reinterpret_cast<const char*>(p.data.get()), p.count};
 }
 
-// The first shown top-level window that `wanted` accepts, waiting for it until the deadline.
+std::vector<Window> children(Window w) {
+    Window root, parent, *list = nullptr;
+    unsigned int count = 0;
+    if (!x() || !XQueryTree(x(), w, &root, &parent, &list, &count)) return {};
+    std::vector<Window> found(list, list + count);
+    if (list) XFree(list);
+    return found;
+}
+
+bool owned_by(Window w, pid_t pid) {
+    const auto owner = items(w, "_NET_WM_PID");
+    return !owner.empty() && owner[0] == pid;
+}
+
+// The shown top-level windows that `wanted` accepts.
+template <typename Wanted>
+std::vector<XWindowInfo> shown_windows(Wanted wanted) {
+    std::vector<XWindowInfo> shown;
+    for (Window w : children(x() ? DefaultRootWindow(x()) : 0))
+        if (wanted(w))
+            if (auto info = window_info(w); info && info->viewable) shown.push_back(*info);
+    return shown;
+}
+
 template <typename Wanted>
 std::optional<XWindowInfo> find_shown_window(Wanted wanted, std::chrono::milliseconds timeout) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    Display* d = display.get();
-    IgnoreXErrors ignore(d);
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    do {
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
-            std::optional<XWindowInfo> found;
-            for (unsigned int i = 0; i < count && !found; ++i) {
-                if (!wanted(d, children[i])) continue;
-                auto info = info_of(d, children[i]);
-                if (info && info->viewable) found = info;
-            }
-            if (children) XFree(children);
-            if (found) return found;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return std::nullopt;
+    std::vector<XWindowInfo> shown;
+    wait_until([&] { return !(shown = shown_windows(wanted)).empty(); }, timeout);
+    return shown.empty() ? std::nullopt : std::optional(shown.front());
 }
+
+bool change(unsigned long id, const char* name, const char* type, int format, const void* data, int count) {
+    if (!x()) return false;
+    XChangeProperty(x(), id, atom(name), atom(type), format, PropModeReplace, static_cast<const unsigned char*>(data),
+                    count);
+    return XSync(x(), False);
+}
+
+constexpr long kDecorationsFlag = 1 << 1;  // of _MOTIF_WM_HINTS
 
 }  // namespace
 
 std::optional<XWindowInfo> find_window(pid_t pid, std::chrono::milliseconds timeout) {
-    return find_shown_window(
-        [pid](Display* d, Window w) { return cardinal_property(d, w, "_NET_WM_PID") == pid; }, timeout);
+    return find_shown_window([pid](Window w) { return owned_by(w, pid); }, timeout);
 }
 
 std::optional<XWindowInfo> find_window_titled(const std::string& title, std::chrono::milliseconds timeout) {
-    return find_shown_window([&title](Display* d, Window w) { return title_of(d, w) == title; }, timeout);
+    return find_shown_window([&title](Window w) { return text(w, "_NET_WM_NAME") == title; }, timeout);
 }
 
 std::vector<XWindowInfo> windows_of(pid_t pid) {
-    std::vector<XWindowInfo> shown;
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return shown;
-    Display* d = display.get();
-    IgnoreXErrors ignore(d);
-    Window root, parent, *children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count)) {
-        for (unsigned int i = 0; i < count; ++i) {
-            if (cardinal_property(d, children[i], "_NET_WM_PID") != pid) continue;
-            if (auto info = info_of(d, children[i]); info && info->viewable) shown.push_back(*info);
-        }
-    }
-    if (children) XFree(children);
-    return shown;
+    return shown_windows([pid](Window w) { return owned_by(w, pid); });
 }
 
 std::optional<XWindowInfo> window_info(unsigned long id) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    return info_of(display.get(), id);
+    XWindowAttributes a;
+    if (!x() || !XGetWindowAttributes(x(), id, &a)) return std::nullopt;
+    return XWindowInfo{id, text(id, "_NET_WM_NAME"), a.width, a.height, a.map_state == IsViewable};
 }
 
-}  // namespace kelvane::test
+std::pair<std::string, std::string> window_class(unsigned long id) {
+    // Two texts, each ending in a zero byte.
+    std::istringstream both(text(id, "WM_CLASS"));
+    std::string instance, name;
+    if (!std::getline(both, instance, '\0') || !std::getline(both, name, '\0')) return {};
+    return {instance, name};
+}
 
-namespace kelvane::test {
+std::optional<pid_t> window_pid(unsigned long id) {
+    const auto pid = items(id, "_NET_WM_PID");
+    return pid.empty() ? std::nullopt : std::optional<pid_t>(static_cast<pid_t>(pid[0]));
+}
 
-bool pointer_move(unsigned long id, int x, int y) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return false;
-    Display* d = display.get();
+std::array<int, 2> screen_size() {
+    if (!x()) return {};
+    return {DisplayWidth(x(), DefaultScreen(x())), DisplayHeight(x(), DefaultScreen(x()))};
+}
+
+std::vector<std::string> atom_list(unsigned long id, const char* property) {
+    std::vector<std::string> names;
+    for (long a : items(id, property)) {
+        if (char* name = XGetAtomName(x(), static_cast<Atom>(a))) {
+            names.emplace_back(name);
+            XFree(name);
+        }
+    }
+    return names;
+}
+
+std::optional<std::array<long, 4>> frame_extents(unsigned long id) {
+    const auto v = items(id, "_NET_FRAME_EXTENTS");
+    if (v.size() != 4) return std::nullopt;
+    return std::array<long, 4>{v[0], v[1], v[2], v[3]};
+}
+
+std::optional<long> wm_state(unsigned long id) {
+    const auto v = items(id, "WM_STATE");
+    return v.empty() ? std::nullopt : std::optional<long>(v[0]);
+}
+
+std::string wm_name(unsigned long id) { return text(id, "WM_NAME"); }
+
+std::optional<long> motif_decorations(unsigned long id) {
+    const auto v = items(id, "_MOTIF_WM_HINTS");
+    if (v.size() < 3 || !(v[0] & kDecorationsFlag)) return std::nullopt;
+    return v[2];
+}
+
+bool resizable(unsigned long id) {
+    XSizeHints h{};
+    long supplied = 0;
+    if (!x() || !XGetWMNormalHints(x(), id, &h, &supplied)) return true;
+    return !((h.flags & PMinSize) && (h.flags & PMaxSize) && h.min_width == h.max_width && h.min_height == h.max_height);
+}
+
+bool set_title(unsigned long id, const std::string& title) {
+    const int size = static_cast<int>(title.size());
+    return change(id, "WM_NAME", "STRING", 8, title.data(), size) &&
+           change(id, "_NET_WM_NAME", "UTF8_STRING", 8, title.data(), size);
+}
+
+bool set_motif_decorations(unsigned long id, long decorations) {
+    const long hints[5] = {kDecorationsFlag, 0, decorations, 0, 0};
+    return change(id, "_MOTIF_WM_HINTS", "_MOTIF_WM_HINTS", 32, hints, 5);
+}
+
+bool set_window_type(unsigned long id, const std::string& type) {
+    const long value = x() ? static_cast<long>(atom(type.c_str())) : 0;
+    return change(id, "_NET_WM_WINDOW_TYPE", "ATOM", 32, &value, 1);
+}
+
+// Each step waits for the X server to carry it out, so that what follows lands where it went.
+bool pointer_move(unsigned long id, int x_in_window, int y_in_window) {
     int root_x = 0, root_y = 0;
     Window child;
-    if (!XTranslateCoordinates(d, id, DefaultRootWindow(d), x, y, &root_x, &root_y, &child)) return false;
-    XTestFakeMotionEvent(d, DefaultScreen(d), root_x, root_y, CurrentTime);
-    XSync(d, False);
-    return true;
+    if (!x() || !XTranslateCoordinates(x(), id, DefaultRootWindow(x()), x_in_window, y_in_window, &root_x, &root_y, &child))
+        return false;
+    XTestFakeMotionEvent(x(), DefaultScreen(x()), root_x, root_y, CurrentTime);
+    return XSync(x(), False);
 }
 
 bool pointer_button(int button, bool press) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return false;
-    XTestFakeButtonEvent(display.get(), static_cast<unsigned>(button), press, CurrentTime);
-    XSync(display.get(), False);
+    return x() && XTestFakeButtonEvent(x(), static_cast<unsigned>(button), press, CurrentTime) && XSync(x(), False);
+}
+
+bool click(unsigned long id, int x_in_window, int y_in_window) {
+    return pointer_move(id, x_in_window, y_in_window) && pointer_button(1, true) && pointer_button(1, false);
+}
+
+bool press_keys(const std::string& keys) {
+    if (!x()) return false;
+    auto code = [](const std::string& name) { return XKeysymToKeycode(x(), XStringToKeysym(name.c_str())); };
+    std::vector<std::string> parts;
+    std::istringstream in(keys);
+    for (std::string part; std::getline(in, part, '+');) parts.push_back(part);
+    if (parts.empty()) return false;
+    const std::string key = parts.back();
+    std::vector<KeyCode> held;
+    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
+        held.push_back(code(parts[i] == "ctrl" ? "Control_L" : parts[i] == "alt" ? "Alt_L" : "Shift_L"));
+    const int button = key.starts_with("button") ? std::stoi(key.substr(6)) : 0;
+    const KeyCode pressed = button ? 0 : code(key);
+    if (!button && !pressed) return false;
+    if (!button && XkbKeycodeToKeysym(x(), pressed, 0, 0) != XStringToKeysym(key.c_str())) held.push_back(code("Shift_L"));
+    for (KeyCode k : held) XTestFakeKeyEvent(x(), k, True, CurrentTime);
+    for (bool down : {true, false})
+        button ? XTestFakeButtonEvent(x(), button, down, CurrentTime) : XTestFakeKeyEvent(x(), pressed, down, CurrentTime);
+    for (auto k = held.rbegin(); k != held.rend(); ++k) XTestFakeKeyEvent(x(), *k, False, CurrentTime);
+    return XSync(x(), False);
+}
+
+bool type_text(const std::string& text) {
+    for (char c : text) {
+        // Latin-1 characters are their own key symbols.
+        const char* name = XKeysymToString(static_cast<unsigned char>(c));
+        if (!name || !press_keys(name)) return false;
+    }
     return true;
 }
 
-bool click(unsigned long id, int x, int y) {
-    // Each step waits for the X server to carry it out, so the press lands where the pointer went.
-    if (!pointer_move(id, x, y)) return false;
-    return pointer_button(1, true) && pointer_button(1, false);
-}
-
-}  // namespace kelvane::test
-
-namespace kelvane::test {
-
 bool close_window(unsigned long id) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return false;
-    Display* d = display.get();
+    if (!x()) return false;
     XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = id;
-    event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    event.xclient = {ClientMessage, 0, False, nullptr, id, atom("WM_PROTOCOLS"), 32, {}};
+    event.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
     event.xclient.data.l[1] = CurrentTime;
-    const bool sent = XSendEvent(d, id, False, NoEventMask, &event) != 0;
-    XSync(d, False);
-    return sent;
+    return XSendEvent(x(), id, False, NoEventMask, &event) && XSync(x(), False);
 }
 
 std::pair<int, int> window_icon_size(unsigned long id) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return {0, 0};
-    Display* d = display.get();
-    Atom atom = XInternAtom(d, "_NET_WM_ICON", False), type;
-    int format;
-    unsigned long count = 0, after;
-    unsigned char* data = nullptr;
+    const auto values = items(id, "_NET_WM_ICON");
     std::pair<int, int> largest{0, 0};
-    if (XGetWindowProperty(d, id, atom, 0, 1 << 22, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success && data) {
-        // Icons follow each other as width, height, then width * height pixels.
-        const long* values = reinterpret_cast<long*>(data);
-        for (unsigned long i = 0; i + 2 <= count;) {
-            const long w = values[i], h = values[i + 1];
-            if (w <= 0 || h <= 0) break;
-            if (w * h > largest.first * largest.second) largest = {static_cast<int>(w), static_cast<int>(h)};
-            i += 2 + static_cast<unsigned long>(w * h);
-        }
+    // Icons follow each other as width, height, then width * height pixels.
+    for (std::size_t i = 0; i + 2 <= values.size();) {
+        const long w = values[i], h = values[i + 1];
+        if (w <= 0 || h <= 0) break;
+        if (w * h > largest.first * largest.second) largest = {static_cast<int>(w), static_cast<int>(h)};
+        i += 2 + static_cast<std::size_t>(w * h);
     }
-    if (data) XFree(data);
     return largest;
 }
 
-std::optional<unsigned long> pixel(unsigned long id, int x, int y) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    XImage* image = XGetImage(display.get(), id, x, y, 1, 1, AllPlanes, ZPixmap);
+std::optional<unsigned long> pixel(unsigned long id, int x_in_window, int y_in_window) {
+    XImage* image = x() ? XGetImage(x(), id, x_in_window, y_in_window, 1, 1, AllPlanes, ZPixmap) : nullptr;
     if (!image) return std::nullopt;
     const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
     return value;
 }
 
-BellWatcher::BellWatcher() : display_(XOpenDisplay(nullptr)) {
-    Display* d = static_cast<Display*>(display_);
+WindowManager::WindowManager() : process_(std::make_unique<Process>("openbox", std::vector<std::string>{"--sm-disable"})) {
+    // A window manager announces itself on the root window once it manages the display.
+    managing_ = wait_until([&] {
+        return process_->running() && x() && !items(DefaultRootWindow(x()), "_NET_SUPPORTING_WM_CHECK").empty();
+    });
+}
+
+WindowManager::~WindowManager() = default;
+
+bool WindowManager::running() const { return managing_ && process_->running(); }
+
+std::optional<unsigned long> managed_window(pid_t pid, std::chrono::milliseconds timeout) {
+    std::optional<unsigned long> found;
+    wait_until([&] {
+        for (long w : items(x() ? DefaultRootWindow(x()) : 0, "_NET_CLIENT_LIST"))
+            if (owned_by(static_cast<Window>(w), pid)) found = static_cast<unsigned long>(w);
+        return found.has_value();
+    }, timeout);
+    return found;
+}
+
+XConnection::XConnection() : display_(XOpenDisplay(nullptr)) {}
+XConnection::~XConnection() {
+    if (display_) XCloseDisplay(static_cast<Display*>(display_));
+}
+
+BellWatcher::BellWatcher() {
+    auto* d = static_cast<Display*>(display_);
     if (!d) return;
     int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
     XkbQueryExtension(d, &opcode, &event_base_, &error, &major, &minor);
@@ -221,15 +307,10 @@ BellWatcher::BellWatcher() : display_(XOpenDisplay(nullptr)) {
     XSync(d, False);
 }
 
-BellWatcher::~BellWatcher() {
-    if (display_) XCloseDisplay(static_cast<Display*>(display_));
-}
-
 int BellWatcher::count() {
-    Display* d = static_cast<Display*>(display_);
+    auto* d = static_cast<Display*>(display_);
     if (!d) return 0;
-    XSync(d, False);
-    while (XPending(d)) {
+    for (XSync(d, False); XPending(d);) {
         XEvent event;
         XNextEvent(d, &event);
         if (event.type == event_base_ + XkbEventCode && reinterpret_cast<XkbAnyEvent*>(&event)->xkb_type == XkbBellNotify)
@@ -238,66 +319,31 @@ int BellWatcher::count() {
     return rung_;
 }
 
-}  // namespace kelvane::test
-
-namespace kelvane::test {
-
-std::pair<std::string, std::string> window_class(unsigned long id) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return {};
-    XClassHint hint{};
-    if (!XGetClassHint(display.get(), id, &hint)) return {};
-    std::pair<std::string, std::string> names{hint.res_name ? hint.res_name : "", hint.res_class ? hint.res_class : ""};
-    if (hint.res_name) XFree(hint.res_name);
-    if (hint.res_class) XFree(hint.res_class);
-    return names;
-}
-
-std::optional<pid_t> window_pid(unsigned long id) {
-    DisplayPtr display(XOpenDisplay(nullptr));
-    if (!display) return std::nullopt;
-    const auto pid = cardinal_property(display.get(), id, "_NET_WM_PID");
-    return pid ? std::optional<pid_t>(static_cast<pid_t>(*pid)) : std::nullopt;
-}
-
-}  // namespace kelvane::test
-
-namespace kelvane::test {
-
-MapWatcher::MapWatcher() : display_(XOpenDisplay(nullptr)) {
-    if (!display_) return;
-    auto* d = static_cast<Display*>(display_);
-    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
-    XSync(d, False);
-}
-
-MapWatcher::~MapWatcher() {
-    if (display_) XCloseDisplay(static_cast<Display*>(display_));
+MapWatcher::MapWatcher() {
+    if (auto* d = static_cast<Display*>(display_)) {
+        XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+        XSync(d, False);
+    }
 }
 
 std::optional<std::chrono::steady_clock::time_point> MapWatcher::wait_for_map(pid_t pid,
                                                                               std::chrono::milliseconds timeout) {
-    if (!display_) return std::nullopt;
     auto* d = static_cast<Display*>(display_);
+    if (!d) return std::nullopt;
     // A window manager maps its frame around the window: the frame's child then tells.
-    auto owned = [&](Window w) {
-        if (cardinal_property(d, w, "_NET_WM_PID") == pid) return true;
-        Window root, parent, *children = nullptr;
-        unsigned int count = 0;
-        bool found = false;
-        if (XQueryTree(d, w, &root, &parent, &children, &count))
-            for (unsigned int i = 0; i < count && !found; ++i) found = cardinal_property(d, children[i], "_NET_WM_PID") == pid;
-        if (children) XFree(children);
-        return found;
+    auto owned = [pid](Window w) {
+        if (owned_by(w, pid)) return true;
+        for (Window child : children(w))
+            if (owned_by(child, pid)) return true;
+        return false;
     };
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (true) {
         while (XPending(d)) {
             XEvent event;
             XNextEvent(d, &event);
-            if (event.type != MapNotify) continue;
             const auto told = std::chrono::steady_clock::now();
-            if (owned(event.xmap.window)) return told;
+            if (event.type == MapNotify && owned(event.xmap.window)) return told;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return std::nullopt;

@@ -1,8 +1,10 @@
-// Looks at another program's windows from outside, through the X server.
+// Looks at another program's windows from outside, through the X server, and changes
+// them as another program would.
 #pragma once
 
 #include <sys/types.h>
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -34,6 +36,27 @@ std::optional<pid_t> window_pid(unsigned long id);
 std::vector<XWindowInfo> windows_of(pid_t pid);
 // The window again, as it is now.
 std::optional<XWindowInfo> window_info(unsigned long id);
+
+// The display's size in pixels.
+std::array<int, 2> screen_size();
+// The names of the atoms a property lists (_NET_WM_STATE, _NET_WM_WINDOW_TYPE).
+std::vector<std::string> atom_list(unsigned long id, const char* property);
+// left, right, top, bottom; nothing until the window manager has set them.
+std::optional<std::array<long, 4>> frame_extents(unsigned long id);
+// ICCCM's WM_STATE: 1 normal, 3 iconic; nothing before the window manager sets it.
+std::optional<long> wm_state(unsigned long id);
+// The title as the old property WM_NAME holds it.
+std::string wm_name(unsigned long id);
+// The decorations field of _MOTIF_WM_HINTS, when the hints ask for some.
+std::optional<long> motif_decorations(unsigned long id);
+// Whether the size hints let the user resize the window.
+bool resizable(unsigned long id);
+// Changes made as another program would: a title in both title properties, decoration
+// hints, a window type.
+bool set_title(unsigned long id, const std::string& title);
+bool set_motif_decorations(unsigned long id, long decorations);
+bool set_window_type(unsigned long id, const std::string& type);
+
 // A left click at a point of the window, in pixels from its top-left corner, made by the
 // X server as if the user clicked.
 bool click(unsigned long id, int x, int y);
@@ -50,37 +73,39 @@ std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.
 std::optional<unsigned long> pixel(unsigned long id, int x, int y);
 
+// A connection of its own to the display, on which what a watcher asked to be told arrives.
+class XConnection {
+public:
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+
+protected:
+    XConnection();
+    ~XConnection();
+    void* display_;
+};
+
 // Sees windows being mapped on the display from the moment it is made, as the X server
 // tells it: no polling, so the time a window appeared is known to within a round trip.
-class MapWatcher {
+class MapWatcher : XConnection {
 public:
     MapWatcher();
-    ~MapWatcher();
-    MapWatcher(const MapWatcher&) = delete;
-    MapWatcher& operator=(const MapWatcher&) = delete;
     // Waits for the first top-level window of the process to be mapped and returns when
     // that was told, or nothing at the deadline.
     std::optional<std::chrono::steady_clock::time_point> wait_for_map(pid_t pid,
                                                                       std::chrono::milliseconds timeout = kPatience);
-
-private:
-    void* display_;
 };
 
 // Counts the bells rung on the display from the moment it is made.
-class BellWatcher {
+class BellWatcher : XConnection {
 public:
     BellWatcher();
-    ~BellWatcher();
-    BellWatcher(const BellWatcher&) = delete;
-    BellWatcher& operator=(const BellWatcher&) = delete;
     // The bells rung so far. A round trip to the X server brings in every bell it rang
     // before; the ringer must first have had its own requests carried out (for this
     // process, a round trip on its connection: drain()), so none can still be on its way.
     int count();
 
 private:
-    void* display_;
     int event_base_ = 0;
     int rung_ = 0;
 };
