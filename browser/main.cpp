@@ -8,6 +8,7 @@
 #include <list>
 
 #include "browser/program_window.h"
+#include "browserwindow/media_player.h"
 #include "browserwindow/web_context.h"
 #include "platform/application.h"
 #include "platform/desktop.h"
@@ -41,5 +42,10 @@ int main() {
             });
         });
     });
-    return app->run();
+    const int status = app->run();
+    if (kelvane::MediaPlayer::threads_left()) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
 }

@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
@@ -30,6 +31,14 @@ void init_gstreamer() {
     (void)initialised;
 }
 
+// The player's threads still running: each holds a token from before it starts until it
+// has returned.
+std::atomic<int> threads_running{0};
+std::shared_ptr<void> thread_token() {
+    ++threads_running;
+    return {nullptr, [](void*) { --threads_running; }};
+}
+
 // How long an audio output may take to open before the song goes on without it.
 constexpr auto kOutputPatience = std::chrono::seconds(3);
 
@@ -47,7 +56,7 @@ GstElement* open_in_time(GstElement* sink) {
     auto attempt = std::make_shared<Attempt>();
     gst_object_ref_sink(sink);
     gst_object_ref(sink);  // the thread's
-    std::thread([attempt, sink] {
+    std::thread([attempt, sink, token = thread_token()] {
         const bool opened = gst_element_set_state(sink, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
         gst_element_set_state(sink, GST_STATE_NULL);
         gst_object_unref(sink);
@@ -147,6 +156,8 @@ MediaPlayer::~MediaPlayer() {
     if (bus_watch_) g_source_remove(bus_watch_);
 }
 
+bool MediaPlayer::threads_left() { return threads_running > 0; }
+
 std::string MediaPlayer::url_to_uri(const Glib::ustring& url) {
     const std::string text = url.raw();
     if (gst_uri_is_valid(text.c_str())) return text;
@@ -166,7 +177,7 @@ void MediaPlayer::request_pipeline() {
     // Begun once the main loop has nothing more urgent to do: the window is shown and its
     // page on its way first.
     build_start_ = Glib::signal_idle().connect([this] {
-        std::thread(&MediaPlayer::run_build, build_).detach();
+        std::thread([build = build_, token = thread_token()] { run_build(build); }).detach();
         return false;
     });
 }

@@ -35,6 +35,11 @@ public:
     // 0 to 100.
     double volume() const { return volume_.get_value(); }
 
+    // Whether a player's thread still runs (a build, or an output that never opened). A
+    // program that ends meanwhile must end at once (_exit): the libraries it would unload
+    // and the objects it would destroy are in use there.
+    static bool threads_left();
+
     // A file name or a web address as GStreamer takes it.
     static std::string url_to_uri(const Glib::ustring& url);
 

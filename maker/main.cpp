@@ -1,8 +1,12 @@
 // The maker: makes browsers of the user's own from the template beside it.
 #include <gtkmm/application.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
+#include "browserwindow/media_player.h"
 #include "browserwindow/web_context.h"
 #include "maker/artwork.h"
 #include "maker/forms.h"
@@ -37,5 +41,10 @@ int main() {
         });
         forms.frmSplash().show();
     });
-    return app->run();
+    const int status = app->run();
+    if (kelvane::MediaPlayer::threads_left()) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
 }

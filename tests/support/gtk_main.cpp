@@ -2,7 +2,11 @@
 // their own, then gtkmm.
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
+#include <unistd.h>
 
+#include <cstdio>
+
+#include "browserwindow/media_player.h"
 #include "tests/support/display.h"
 #include "tests/support/home.h"
 #include "tests/support/notifications.h"
@@ -14,5 +18,11 @@ int main(int argc, char** argv) {
     kelvane::test::isolate_home();
     kelvane::test::ensure_display();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    // As the programs under test end while a thread of the song's player still runs.
+    if (kelvane::MediaPlayer::threads_left()) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
 }

@@ -13,7 +13,6 @@
 #include "tests/support/patience.h"
 
 namespace kelvane::test {
-namespace {
 
 std::string command_name(pid_t pid) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
@@ -21,8 +20,6 @@ std::string command_name(pid_t pid) {
     std::getline(in, name);
     return name;
 }
-
-}  // namespace
 
 Process::Process(const std::filesystem::path& program, const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& environment) {

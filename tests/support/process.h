@@ -39,6 +39,8 @@ private:
 
 // The processes started by `root`, their children and so on, still running now.
 std::vector<pid_t> descendants(pid_t root);
+// The short command name of a process (its comm, at most 15 characters); empty once it is gone.
+std::string command_name(pid_t pid);
 
 // The process ids of a process in each PID namespace it is in, outermost first (its
 // NSpid); one per namespace level.
