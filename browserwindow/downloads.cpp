@@ -24,7 +24,18 @@ namespace {
 
 struct Download {
     explicit Download(WebKitDownload* d) : download(d) {}
+    ~Download() {
+        if (view) g_object_remove_weak_pointer(G_OBJECT(view), reinterpret_cast<gpointer*>(&view));
+    }
     WebKitDownload* download;
+    // Where it is told, learnt when it starts: once its network process has gone, the
+    // engine may no longer say which view the download came from.
+    WebKitWebView* view = nullptr;
+    void learn_view(WebKitWebView* v) {
+        if (view || !v) return;
+        view = v;
+        g_object_add_weak_pointer(G_OBJECT(view), reinterpret_cast<gpointer*>(&view));
+    }
     std::string suggested;
     std::filesystem::path destination;  // reserved by us; empty until then
     std::string name;
@@ -38,22 +49,27 @@ std::set<Download*>& saving() {
     return downloads;
 }
 
-void report(WebKitDownload* download, const Glib::ustring& text, bool done) {
-    WebKitWebView* view = webkit_download_get_web_view(download);
-    if (WebView* reporter = view ? WebView::from(view) : nullptr) reporter->signal_download().emit(text, done);
+void report(Download* state, const Glib::ustring& text, bool done) {
+    if (WebView* reporter = state->view ? WebView::from(state->view) : nullptr) reporter->signal_download().emit(text, done);
+}
+
+// While its file is being saved, the download is held, so that it is there to be failed
+// when its network process ends, whatever the engine drops meanwhile.
+void stop_saving(Download* state) {
+    if (saving().erase(state)) g_object_unref(state->download);  // may delete the state
 }
 
 // Ends a download that will not complete: its files go, and the status bar says so.
 void fail(Download* state, const std::string& why) {
     if (std::exchange(state->ended, true)) return;
-    saving().erase(state);
     std::error_code ignored;
     if (!state->destination.empty()) {
         std::filesystem::remove(state->destination, ignored);  // no half file left
         std::filesystem::remove(state->destination.string() + ".wkdownload", ignored);
     }
     const std::string name = state->name.empty() ? "the file" : state->name;
-    report(state->download, "Download of " + name + " failed" + (why.empty() ? "" : ": " + why), true);
+    report(state, "Download of " + name + " failed" + (why.empty() ? "" : ": " + why), true);
+    stop_saving(state);
 }
 
 // The engine's network process does the downloading, and its downloads end with it without
@@ -105,7 +121,7 @@ void save(WebKitDownload* download, Download* state) {
     gchar* uri = g_filename_to_uri(state->destination.c_str(), nullptr, nullptr);
     webkit_download_set_destination(download, uri);
     g_free(uri);
-    saving().insert(state);
+    if (saving().insert(state).second) g_object_ref(download);
     watch_network_processes();
 }
 
@@ -114,6 +130,7 @@ Download* state_of(WebKitDownload* download) {
 }
 
 gboolean on_decide_destination(WebKitDownload* download, const char* suggested, Download* state) {
+    state->learn_view(webkit_download_get_web_view(download));
     state->suggested = suggested ? suggested : "";
     state->name = std::filesystem::path(state->suggested).filename().string();
     // Saved now or, while the user is asked whether the page may save more, once answered.
@@ -123,7 +140,7 @@ gboolean on_decide_destination(WebKitDownload* download, const char* suggested, 
             save(download, state);
         } else {
             state->ended = true;
-            report(download, "Did not save " + state->name + ": the page started that download by itself", false);
+            report(state, "Did not save " + state->name + ": the page started that download by itself", false);
             webkit_download_cancel(download);
         }
         g_object_unref(download);
@@ -135,19 +152,20 @@ void on_received_data(WebKitDownload* download, guint64, Download* state) {
     const int percent = static_cast<int>(std::floor(webkit_download_get_estimated_progress(download) * 100));
     if (percent == state->percent || state->ended) return;
     state->percent = percent;
-    report(download, "Downloading " + state->name + "... " + std::to_string(percent) + "%", false);
+    report(state, "Downloading " + state->name + "... " + std::to_string(percent) + "%", false);
 }
 
 void on_failed(WebKitDownload*, GError* error, Download* state) { fail(state, error ? error->message : ""); }
 
-void on_finished(WebKitDownload* download, Download* state) {
+void on_finished(WebKitDownload*, Download* state) {
     if (std::exchange(state->ended, true)) return;
-    saving().erase(state);
-    report(download, "Downloaded " + state->name + " to " + state->destination.parent_path().string(), true);
+    report(state, "Downloaded " + state->name + " to " + state->destination.parent_path().string(), true);
+    stop_saving(state);
 }
 
 void on_download_started(WebKitWebContext*, WebKitDownload* download, void*) {
     auto* state = new Download(download);  // owned by the download from here on
+    state->learn_view(webkit_download_get_web_view(download));
     g_object_set_data_full(G_OBJECT(download), "kelvane-download", state, [](void* data) {
         saving().erase(static_cast<Download*>(data));
         delete static_cast<Download*>(data);
