@@ -34,7 +34,9 @@ Process::Process(const std::filesystem::path& program, const std::vector<std::st
     process_ = g_subprocess_launcher_spawnv(launcher, argv.data(), &error);
     g_object_unref(launcher);
     if (process_) {
-        pid_ = static_cast<pid_t>(std::atoi(g_subprocess_get_identifier(process_)));
+        // None when the program has already ended and GLib has reaped it.
+        const char* id = g_subprocess_get_identifier(process_);
+        pid_ = id ? static_cast<pid_t>(std::atoi(id)) : -1;
     } else {
         std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), error->message);
         g_error_free(error);
@@ -80,7 +82,7 @@ void Process::terminate() {
     for (int signal : {SIGTERM, SIGKILL}) {
         // Once GSubprocess has reaped the program, its number may be another's.
         if (wait(std::chrono::milliseconds(0))) return;
-        kill(-pid_, signal);
+        if (pid_ > 0) kill(-pid_, signal);
         g_subprocess_send_signal(process_, signal);
         wait(std::chrono::seconds(5));
     }
