@@ -90,8 +90,7 @@ protected:
     void click_at(int x, int y) {
         ASSERT_TRUE(pump_until([&] { return window.get_mapped(); }));
         drain();  // the X server has mapped it
-        const auto x_window = find_window(getpid());
-        ASSERT_TRUE(x_window && click(x_window->id, x, y));
+        ASSERT_TRUE(find_window(getpid()) && click(find_window(getpid())->id, x, y));
     }
     // A click into the page, and what the page reports when it is done with it. A window
     // the page opened stays clear of this point.
@@ -207,8 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FailurePageText, EscapesWhatComesFromOutside) {
-    const std::string html =
-        failure_page_html(PageFailure::Other, "http://x/?q=<script>alert(1)</script>&r='\"", "<img src=x onerror=y>");
+    const std::string html = failure_page_html(PageFailure::Other, "http://x/?q=<script>alert(1)</script>&r='\"", "<img src=x onerror=y>");
     EXPECT_EQ(html.find("<script>alert"), std::string::npos);
     EXPECT_EQ(html.find("<img"), std::string::npos);
     EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;&amp;r=&#39;&quot;"), std::string::npos);
