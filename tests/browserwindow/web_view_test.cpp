@@ -16,6 +16,7 @@
 #include "browserwindow/browser_window.h"
 #include "browserwindow/downloads.h"
 #include "browserwindow/error_page.h"
+#include "browserwindow/web_context.h"
 #include "platform/common_dialog.h"
 #include "platform/message_box.h"
 #include "platform/page_dialog.h"
@@ -241,8 +242,7 @@ TEST(DownloadName, NeverTakesTheNameOfAFileThatIsThere) {
 class Downloading : public Browsing {};
 
 // A folder that cannot be made, or a download whose network process ends as a lost
-// connection would end it (the engine fails a stopped download the same way): the status
-// bar says so, and no file is left behind.
+// connection would end it: the status bar says so, and no file is left behind.
 TEST_F(Downloading, AFailedDownloadSaysSoAndLeavesNoFile) {
     std::ofstream(downloads) << "a file where the folder should be";
     server.serve("/get", "zip", "application/zip", "Content-Disposition: attachment; filename=\"report.zip\"\r\n");
@@ -250,6 +250,17 @@ TEST_F(Downloading, AFailedDownloadSaysSoAndLeavesNoFile) {
     ASSERT_TRUE(pump_until([&] { return finished; }));
     EXPECT_TRUE(status().raw().starts_with("Download of report.zip failed")) << status();
     std::filesystem::remove(downloads);
+    // Stopped after its first bytes, as the engine stops a download that fails.
+    const gulong cancelling = g_signal_connect(web_context(), "download-started", G_CALLBACK(+[](WebKitWebContext*, WebKitDownload* d, void*) {
+        g_signal_connect(d, "received-data", G_CALLBACK(+[](WebKitDownload* d, guint64, void*) { webkit_download_cancel(d); }), nullptr);
+    }), nullptr);
+    finished = false;
+    window.WebBrowser1.Navigate(server.url("/get"));
+    ASSERT_TRUE(pump_until([&] { return finished; }));
+    g_signal_handler_disconnect(web_context(), cancelling);
+    EXPECT_TRUE(status().raw().starts_with("Download of report.zip failed")) << status();
+    EXPECT_EQ(saved(), std::set<std::string>{}) << "the file was left behind";
+
     finished = false;
 
     StalledServer stalled("HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\nContent-Disposition: attachment; "
