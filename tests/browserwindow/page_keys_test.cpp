@@ -89,7 +89,7 @@ TEST_F(PageKeys, StayThePagesWhenItTakesThemAndDoNothingOutsideThePage) {
     EXPECT_FALSE(window.WebBrowser1.loading());
 }
 
-TEST_F(PageKeys, FindBarCountsGoesBothWaysAndCloses) {
+TEST_F(PageKeys, FindBarCountsGoesBothWaysAndClosesAndEscapeStopsALoad) {
     ASSERT_TRUE(press_keys("ctrl+f") && type_text("needle"));
     auto bar = [&] { return window.WebBrowser1.find_bar(); };  // made by the first Ctrl+F
     // Keys typed before the bar opened reach it once the page has declined them, after
@@ -100,10 +100,8 @@ TEST_F(PageKeys, FindBarCountsGoesBothWaysAndCloses) {
         expect_reported(keys, std::string("selected/") + selected);
     ASSERT_TRUE(press_keys("Escape"));
     EXPECT_TRUE(pump_until([&] { return !bar()->get_visible() && window.WebBrowser1.widget().has_focus(); }));
-}
-
-TEST_F(PageKeys, EscapeStopsAPageThatIsLoading) {
-    StalledServer silent("");  // takes the request and never answers
+    // Back in the page, Escape stops a load the server never answers.
+    StalledServer silent("");
     window.WebBrowser1.Navigate(silent.url("/"));
     ASSERT_TRUE(pump_until([&] { return silent.answered->load(); }));
     ASSERT_TRUE(press_keys("Escape"));

@@ -29,8 +29,7 @@ public:
             char request[4096];
             if (recv(client, request, sizeof request, 0) > 0) send(client, start.data(), start.size(), MSG_NOSIGNAL);
             *answered = true;
-            while (recv(client, request, sizeof request, 0) > 0) {
-            }
+            while (recv(client, request, sizeof request, 0) > 0) continue;
             *hung_up = true;
             close(client);
             close(listener);
