@@ -4,8 +4,6 @@
 #include <gdkmm/window.h>
 #include <gtkmm/clipboard.h>
 
-#include <sys/stat.h>
-
 #include "tests/browser/started_program.h"
 #include "tests/support/keyboard.h"
 #include "tests/support/pump.h"
@@ -49,10 +47,7 @@ std::array<long, 8> placement(unsigned long id) {
 
 // Full screen is the window manager's to give: with a fixed border left by Escape, with a
 // sizable one by the page itself.
-class FullScreen : public PageArea, public testing::WithParamInterface<const char*> {
-protected:
-    FullScreen() { manager = std::make_unique<WindowManager>(); }
-};
+class FullScreen : public PageArea, public testing::WithParamInterface<const char*> {};
 
 TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured) {
     server.serve("/home.html", green_page("home", "<script>document.onclick = () => document.fullscreenElement ? "
@@ -61,6 +56,7 @@ TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured)
     const bool sizable = GetParam() == std::string("2");
     record.WriteProperty("custom23", std::string(GetParam()));
     record.WriteProperty("Caption", std::string("Configured"));
+    manager = std::make_unique<WindowManager>();
     ASSERT_TRUE(manager->running()) << "openbox did not start";
     start_shown();
     const auto configured = placement(window);
@@ -138,9 +134,8 @@ TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
     EXPECT_TRUE(server.wait_for("/shown/home/455"));
     ASSERT_TRUE(click(window, 300, 50));
     EXPECT_TRUE(server.wait_for("/shown/other/569")) << "another site is not zoomed";
-    struct stat kept {};
-    EXPECT_EQ(stat((std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels").c_str(), &kept), 0);
-    EXPECT_EQ(kept.st_mode & 0777, 0600u);
+    const auto kept = std::filesystem::status(std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels");
+    EXPECT_EQ(kept.permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace
