@@ -1,6 +1,8 @@
 // What a created program's web view keeps and tells beyond showing pages, tried from
 // outside on a site at 127.0.0.1: its session between starts and between two starts at
 // once, its downloads, and a page that will not let the user go.
+#include <glib.h>
+
 #include <fstream>
 
 #include "tests/browser/started_program.h"
