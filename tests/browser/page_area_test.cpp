@@ -4,8 +4,6 @@
 #include <gdkmm/window.h>
 #include <gtkmm/clipboard.h>
 
-#include <sys/stat.h>
-
 #include "tests/browser/started_program.h"
 #include "tests/support/keyboard.h"
 #include "tests/support/pump.h"
@@ -49,10 +47,7 @@ std::array<long, 8> placement(unsigned long id) {
 
 // Full screen is the window manager's to give: with a fixed border left by Escape, with a
 // sizable one by the page itself.
-class FullScreen : public PageArea, public testing::WithParamInterface<const char*> {
-protected:
-    FullScreen() { manager = std::make_unique<WindowManager>(); }
-};
+class FullScreen : public PageArea, public testing::WithParamInterface<const char*> {};
 
 TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured) {
     server.serve("/home.html", green_page("home", "<script>document.onclick = () => document.fullscreenElement ? "
@@ -61,6 +56,7 @@ TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured)
     const bool sizable = GetParam() == std::string("2");
     record.WriteProperty("custom23", std::string(GetParam()));
     record.WriteProperty("Caption", std::string("Configured"));
+    manager = std::make_unique<WindowManager>();
     ASSERT_TRUE(manager->running()) << "openbox did not start";
     start_shown();
     const auto configured = placement(window);
@@ -81,31 +77,16 @@ TEST_P(FullScreen, TheViewAloneCoversTheScreenAndTheWindowComesBackAsConfigured)
 INSTANTIATE_TEST_SUITE_P(Borders, FullScreen, testing::Values("1", "2"),
                          [](const auto& info) { return std::string("Border") + info.param; });
 
-// Ctrl+P opens the desktop's print dialog; F5 on a page that came from a form asks first,
-// and Enter gives the default answer, No, which sends nothing; Yes sends the form again.
-TEST_F(PageArea, PrintsAndSendsAFormAgainOnlyWhenTheUserSaysSo) {
-    server.serve("/home.html", green_page("home", "<form method=post action=/posted.html><button "
-                                                  "style='width:100vw;height:100vh;background:#0f0;border:0'></button></form>"));
-    server.serve("/posted.html", green_page("posted"));
-    start_shown();
-    ASSERT_TRUE(click(window, 300, 200) && server.wait_for("/shown/posted/569"));
-    ASSERT_TRUE(press_keys("ctrl+p") && find_window_titled("Print") && press_keys("Escape"));
-    ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
-    for (const char* answer : {"Return", "alt+y"}) {
-        ASSERT_TRUE(pointer_move(window, 300, 200) && press_keys("F5"));
-        const auto question = find_window_titled("Send the form again?");
-        ASSERT_TRUE(question);
-        ASSERT_TRUE(pointer_move(question->id, 10, 10) && press_keys(answer));
-        ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
-    }
-    EXPECT_TRUE(server.wait_for("/posted.html", 2));
-    EXPECT_EQ(server.count("/posted.html"), 2);
-}
-
-TEST_F(PageArea, RightClickMenuOpensLinksInTheDefaultBrowserAndCopiesAddresses) {
+// The right-click menu opens a link in the desktop's browser and copies addresses. Ctrl+P
+// opens the desktop's print dialog; F5 on a page that came from a form asks first, and
+// Enter gives the default answer, No, which sends nothing; Yes sends the form again.
+TEST_F(PageArea, RightClickMenuPrintingAndAFormSentAgainOnlyWhenTheUserSaysSo) {
     const auto opened = register_default_handler(folder.path(), {"http", "https"});
     environment = {{"XDG_DATA_HOME", (folder / "data").string()}, {"XDG_CONFIG_HOME", (folder / "config").string()}};
-    server.serve("/home.html", green_page("home", "<a href='/linked.html' style='display:block;height:50vh'>link</a>"));
+    server.serve("/home.html", green_page("home", "<a href='/linked.html' style='display:block;height:50vh'>link</a><form "
+                                                  "method=post action=/posted.html><button style='width:100vw;height:50vh;"
+                                                  "background:#0f0;border:0'></button></form>"));
+    server.serve("/posted.html", green_page("posted"));
     start_shown();
     const std::string link = server.url("/linked.html");
     auto copied = [](const std::string& text) { return [text] { return Gtk::Clipboard::get()->wait_for_text() == text; }; };
@@ -122,6 +103,18 @@ TEST_F(PageArea, RightClickMenuOpensLinksInTheDefaultBrowserAndCopiesAddresses) 
         EXPECT_TRUE(pump_until(done)) << keys.size();
     }
     EXPECT_EQ(server.count("/linked.html"), 0) << "the program did not follow the link itself";
+
+    ASSERT_TRUE(click(window, 300, 250) && server.wait_for("/shown/posted/569"));
+    ASSERT_TRUE(press_keys("ctrl+p") && find_window_titled("Print") && press_keys("Escape"));
+    ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
+    for (const char* answer : {"Return", "alt+y"}) {
+        ASSERT_TRUE(pointer_move(window, 300, 200) && press_keys("F5"));
+        const auto question = find_window_titled("Send the form again?");
+        ASSERT_TRUE(question && pointer_move(question->id, 10, 10) && press_keys(answer));
+        ASSERT_TRUE(wait_until([&] { return windows() == 1; }));
+    }
+    EXPECT_TRUE(server.wait_for("/posted.html", 2));
+    EXPECT_EQ(server.count("/posted.html"), 2);
 }
 
 TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
@@ -138,9 +131,8 @@ TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
     EXPECT_TRUE(server.wait_for("/shown/home/455"));
     ASSERT_TRUE(click(window, 300, 50));
     EXPECT_TRUE(server.wait_for("/shown/other/569")) << "another site is not zoomed";
-    struct stat kept {};
-    EXPECT_EQ(stat((std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels").c_str(), &kept), 0);
-    EXPECT_EQ(kept.st_mode & 0777, 0600u);
+    const auto kept = std::filesystem::status(std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels");
+    EXPECT_EQ(kept.permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace

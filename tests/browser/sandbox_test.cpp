@@ -19,16 +19,6 @@ bool succeeds(const std::string& command) { return std::system((command + " >/de
 
 constexpr const char* kAsNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups";
 
-// A line of the process's status ("CapEff:"), without its name.
-std::string status_of(pid_t pid, const std::string& name) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind(name, 0) == 0) return line.substr(line.find_first_not_of(" \t", name.size()));
-    return {};
-}
-
-fs::perms mode(const fs::path& path) { return fs::status(path).permissions() & fs::perms::mask; }
-
 class Sandbox : public StartedProgram {
 protected:
     Sandbox() {
@@ -67,15 +57,16 @@ TEST_F(Sandbox, AsAnOrdinaryUserTheWebProcessHasNoCapabilitiesAndNoneOfTheProgra
     auto web = web_process_of(browser.pid());
     ASSERT_TRUE(web);
     EXPECT_EQ(pid_namespace_levels(*web).size(), 2u) << "the web process shares the program's PID namespace";
-    EXPECT_EQ(status_of(*web, "CapPrm:"), "0000000000000000") << "the web process has capabilities";
+    EXPECT_NE(read_all("/proc/" + std::to_string(*web) + "/status").find("CapPrm:\t0000000000000000\n"), std::string::npos)
+        << "the web process has capabilities";
     // What the web process sees at the places of the program's folders.
     const fs::path seen = "/proc/" + std::to_string(*web) + "/root";
     EXPECT_FALSE(fs::exists(seen / data.relative_path() / "cookies.sqlite")) << "the cookies are in reach of pages";
     EXPECT_FALSE(fs::exists(seen / cache.relative_path())) << "the cache is in reach of pages";
 
-    EXPECT_EQ(mode(data), fs::perms::owner_all);
-    EXPECT_EQ(mode(cache), fs::perms::owner_all);
-    EXPECT_EQ(mode(data / "cookies.sqlite"), fs::perms::owner_read | fs::perms::owner_write);
+    for (const auto& [path, kept] : {std::pair{data, fs::perms::owner_all}, {cache, fs::perms::owner_all},
+                                     {data / "cookies.sqlite", fs::perms::owner_read | fs::perms::owner_write}})
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::mask, kept) << path;
     EXPECT_EQ(errors().find("root"), std::string::npos) << errors();
 }
 
@@ -87,8 +78,7 @@ TEST_F(Sandbox, AsRootTheProgramSaysThatPagesCannotBeContained) {
     EXPECT_NE(errors().find("running as root"), std::string::npos) << errors();
     if (!web_sandbox_can_run()) return;
     auto web = web_process_of(browser.pid());
-    ASSERT_TRUE(web);
-    EXPECT_EQ(pid_namespace_levels(*web).size(), 2u) << "the web process shares the program's PID namespace";
+    EXPECT_TRUE(web && pid_namespace_levels(*web).size() == 2u) << "the web process shares the program's PID namespace";
 }
 
 TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
@@ -99,8 +89,6 @@ TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
                                  "--inh-caps=-all --securebits=+noroot,+noroot_locked,+no_setuid_fixup,+no_setuid_fixup_locked";
     if (!succeeds("unshare --user --map-root-user sh -c '" + restrict + " /bin/true'"))
         GTEST_SKIP() << "this system cannot make the restricted user namespace the test needs";
-    ASSERT_FALSE(succeeds("unshare --user --map-root-user sh -c '" + restrict +
-                          " /usr/bin/bwrap --unshare-pid --ro-bind / / /bin/true'"));
 
     // Every step execs the next, so the program keeps the process id the test started.
     Process browser("/usr/bin/unshare", {"--user", "--map-root-user", "sh", "-c",
@@ -108,8 +96,7 @@ TEST_F(Sandbox, WhereItCannotRunTheProgramStillBrowsesAndSaysSo) {
     ASSERT_TRUE(find_window(browser.pid()));
     ASSERT_TRUE(server.wait_for("/home.html"));
     auto web = web_process_of(browser.pid());
-    ASSERT_TRUE(web);
-    EXPECT_EQ(pid_namespace_levels(*web).size(), pid_namespace_levels(browser.pid()).size());
+    EXPECT_TRUE(web && pid_namespace_levels(*web).size() == pid_namespace_levels(browser.pid()).size());
     EXPECT_NE(errors().find("sandbox"), std::string::npos) << errors();
 }
 

@@ -5,16 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
-#include <string>
 
 #include "tests/support/created_program.h"
 #include "tests/support/http_server.h"
-#include "tests/support/patience.h"
 #include "tests/support/process.h"
 #include "tests/support/window_manager.h"
-#include "tests/support/x_window.h"
 
 namespace kelvane::test {
 
@@ -27,8 +23,7 @@ protected:
     void start(const std::string& name = "program", const std::map<std::string, std::string>& environment = {}) {
         make_created_program(folder / name, record);
         program = std::make_unique<Process>(folder / name, std::vector<std::string>{}, environment);
-        const auto found = manager ? managed_window(program->pid()) : std::optional<unsigned long>();
-        window = found ? *found : find_window(program->pid()).value_or(XWindowInfo{}).id;
+        window = manager ? managed_window(program->pid()).value_or(0) : find_window(program->pid()).value_or(XWindowInfo{}).id;
         ASSERT_NE(window, 0u) << "no window";
     }
     // Closes the window as a desktop's close box does: the program ends, cleanly and soon.

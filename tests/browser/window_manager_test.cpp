@@ -19,8 +19,6 @@ struct Look {
     std::function<bool(unsigned long)> change, kept;
 };
 
-void PrintTo(const Look& look, std::ostream* out) { *out << look.name; }
-
 class UnderWindowManager : public StartedProgram, public testing::WithParamInterface<Look> {
 protected:
     UnderWindowManager() {
@@ -29,16 +27,12 @@ protected:
         record.WriteProperty("Caption", std::string("Kept Title"));
         record.WriteProperty("color", std::string("16711680"));  // 0x00BBGGRR: blue
     }
-    bool has(const char* state) const {
-        const auto states = atom_list(window, "_NET_WM_STATE");
-        return std::find(states.begin(), states.end(), state) != states.end();
-    }
+    bool has(const char* state) const { return std::ranges::count(atom_list(window, "_NET_WM_STATE"), state) > 0; }
     // The outer size, frame included.
     bool outer_size_is(int width, int height) const {
-        const auto info = window_info(window);
-        const auto frame = frame_extents(window);
-        return info && frame && info->width + (*frame)[0] + (*frame)[1] == width &&
-               info->height + (*frame)[2] + (*frame)[3] == height;
+        const auto info = window_info(window).value_or(XWindowInfo{});
+        const auto frame = frame_extents(window).value_or(std::array<long, 4>{});
+        return info.width + frame[0] + frame[1] == width && info.height + frame[2] + frame[3] == height;
     }
 };
 
@@ -50,7 +44,6 @@ TEST_P(UnderWindowManager, OpensAsConfiguredAndKeepsItsTitleAndBorder) {
     record.WriteProperty("custom25", std::string(GetParam().state));
     ASSERT_TRUE(manager->running()) << "openbox did not start";
     start();
-    const auto [screen_width, screen_height] = screen_size();
     switch (GetParam().state[0]) {
     case '1':
         EXPECT_TRUE(pump_until([&] { return wm_state(window) == 3 && has("_NET_WM_STATE_HIDDEN"); }));
@@ -58,7 +51,7 @@ TEST_P(UnderWindowManager, OpensAsConfiguredAndKeepsItsTitleAndBorder) {
     case '2':
         EXPECT_TRUE(pump_until([&] {
             return has("_NET_WM_STATE_MAXIMIZED_VERT") && has("_NET_WM_STATE_MAXIMIZED_HORZ") &&
-                   outer_size_is(screen_width, screen_height);
+                   outer_size_is(screen_size()[0], screen_size()[1]);
         }));
         break;
     default:

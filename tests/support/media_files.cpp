@@ -1,38 +1,22 @@
 #include "tests/support/media_files.h"
 
 #include <gdkmm/pixbuf.h>
-
-#include <cmath>
-#include <cstdint>
-#include <fstream>
+#include <gst/gst.h>
 
 namespace kelvane::test {
-namespace {
-
-void put(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-}  // namespace
 
 void write_wav(const std::filesystem::path& path, double seconds) {
-    constexpr std::uint32_t rate = 8000;
-    const auto samples = static_cast<std::uint32_t>(seconds * rate);
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    put(out, 36 + samples * 2, 4);
-    out.write("WAVEfmt ", 8);
-    put(out, 16, 4);
-    put(out, 1, 2);         // PCM
-    put(out, 1, 2);         // mono
-    put(out, rate, 4);
-    put(out, rate * 2, 4);  // bytes per second
-    put(out, 2, 2);         // block size
-    put(out, 16, 2);        // bits per sample
-    out.write("data", 4);
-    put(out, samples * 2, 4);
-    for (std::uint32_t i = 0; i < samples; ++i)
-        put(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(1000 * std::sin(i * 2 * M_PI * 440 / rate))), 2);
+    gst_init(nullptr, nullptr);
+    const auto tenths = std::to_string(static_cast<int>(seconds * 10));
+    GstElement* pipeline = gst_parse_launch(("audiotestsrc volume=0.03 samplesperbuffer=800 num-buffers=" + tenths +
+                                             " ! audio/x-raw,format=S16LE,rate=8000,channels=1 ! wavenc ! filesink location=\"" +
+                                             path.string() + "\"").c_str(), nullptr);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(pipeline);
+    gst_message_unref(gst_bus_timed_pop_filtered(bus, GST_CLOCK_TIME_NONE, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR)));
+    gst_object_unref(bus);
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(pipeline);
 }
 
 Picture png_picture(int width, int height, std::uint32_t rgba) {
