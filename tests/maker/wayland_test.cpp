@@ -10,10 +10,10 @@
 namespace kelvane::test {
 namespace {
 
-class OnWayland : public testing::TestWithParam<bool> {};
+class OnWayland : public testing::TestWithParam<std::tuple<const char*, bool>> {};
 
 TEST_P(OnWayland, RunsOnXWaylandWhereOfferedAndNativelyElsewhere) {
-    const bool xwayland = GetParam();
+    const auto [name, xwayland] = GetParam();
     TempDir folder, runtime;
     std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);  // as Wayland wants it
     std::vector<std::string> args{"--backend=headless-backend.so", "--socket=wayland-test", "--no-config",
@@ -27,37 +27,41 @@ TEST_P(OnWayland, RunsOnXWaylandWhereOfferedAndNativelyElsewhere) {
             display = log.substr(at + listening.size(), log.find('\n', at) - at - listening.size());
         return std::filesystem::exists(runtime / "wayland-test") && (!xwayland || !display.empty());
     }));
-    std::filesystem::copy_file(KELVANE_MAKER_PATH, folder / "kelvanemaker");
-    std::filesystem::copy_file(template_path(), folder / "browser.dat");
-    SettingsRecord record = default_record();
-    record.WriteProperty("Caption", std::string("Made Here"));
-    record.WriteProperty("Text1", std::string("about:blank"));
-    record.WriteProperty("url", std::string());
-    make_created_program(folder / "program", record);
-    for (const std::string name : {"kelvanemaker", "program"}) {
-        SCOPED_TRACE(name);
-        const std::string title = name == "program" ? "Made Here" : "Kelvane";
-        const auto said = folder / (name + ".said");  // its error output, and natively what it says to the desktop
-        Process started("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", (folder / name).string(), said.string()},
-                        {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"WAYLAND_DISPLAY", "wayland-test"},
-                         {"DISPLAY", display}, {"HOME", folder.path().string()}, {"XDG_DATA_HOME", (folder / "data").string()},
-                         {"XDG_CACHE_HOME", (folder / "cache").string()}, {"WAYLAND_DEBUG", xwayland ? "" : "client"}});
-        // On XWayland its window, named, is among the X display's windows, wherever the desktop
-        // framed it; natively it names its window to the desktop and shows it.
-        const std::string seen = xwayland ? "xwininfo -root -tree -display " + display + " 2>/dev/null | grep -qF '\"" + title + "\": ('"
-                                          : "grep -qF '.set_title(\"" + title + "\")' " + said.string() + " 2>/dev/null && grep -qF " +
-                                                ".ack_configure " + said.string();
-        EXPECT_TRUE(wait_until([&] { return std::system(seen.c_str()) == 0; }));
-        if (xwayland) continue;
-        EXPECT_TRUE(started.running());
-        // Nothing but the keyboard and pointer missing, which a headless desktop has none of.
-        const std::string warnings = "grep -E 'WARNING|CRITICAL' " + said.string() + " | grep -qvE 'GDK_IS_SEAT|GDK_IS_DEVICE'";
-        EXPECT_NE(std::system(warnings.c_str()), 0) << read_all(said);
+    const std::filesystem::path program = folder / name;
+    const bool maker = name == std::string("kelvanemaker");
+    const std::string title = maker ? "Kelvane" : "Made Here";
+    if (maker) {
+        std::filesystem::copy_file(KELVANE_MAKER_PATH, program);
+        std::filesystem::copy_file(template_path(), folder / "browser.dat");
+    } else {
+        SettingsRecord record = default_record();
+        record.WriteProperty("Caption", title);
+        record.WriteProperty("Text1", std::string("about:blank"));
+        record.WriteProperty("url", std::string());
+        make_created_program(program, record);
     }
+    const auto said = folder / "said";  // its error output, and natively what it says to the desktop
+    Process started("/bin/sh", {"-c", "exec \"$0\" 2>\"$1\"", program.string(), said.string()},
+                    {{"XDG_RUNTIME_DIR", runtime.path().string()}, {"WAYLAND_DISPLAY", "wayland-test"},
+                     {"DISPLAY", display}, {"HOME", folder.path().string()}, {"XDG_DATA_HOME", (folder / "data").string()},
+                     {"XDG_CACHE_HOME", (folder / "cache").string()}, {"WAYLAND_DEBUG", xwayland ? "" : "client"}});
+    // On XWayland its window, named, is among the X display's windows, wherever the desktop
+    // framed it; natively it names its window to the desktop and shows it.
+    const std::string seen = xwayland ? "xwininfo -root -tree -display " + display + " 2>/dev/null | grep -qF '\"" + title + "\": ('"
+                                      : "grep -qF '.set_title(\"" + title + "\")' " + said.string() + " 2>/dev/null && grep -qF " +
+                                            ".ack_configure " + said.string();
+    EXPECT_TRUE(wait_until([&] { return std::system(seen.c_str()) == 0; }));
+    if (xwayland) return;
+    EXPECT_TRUE(started.running());
+    // Nothing but the keyboard and pointer missing, which a headless desktop has none of.
+    const std::string warnings = "grep -E 'WARNING|CRITICAL' " + said.string() + " | grep -qvE 'GDK_IS_SEAT|GDK_IS_DEVICE'";
+    EXPECT_NE(std::system(warnings.c_str()), 0) << read_all(said);
 }
 
-INSTANTIATE_TEST_SUITE_P(Desktops, OnWayland, testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "OnXWayland" : "Natively"); });
+INSTANTIATE_TEST_SUITE_P(Desktops, OnWayland, testing::Combine(testing::Values("kelvanemaker", "program"), testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "OnXWayland" : "Natively");
+                         });
 
 }  // namespace
 }  // namespace kelvane::test
