@@ -88,10 +88,6 @@ TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot)
             }
         }
     }
-    EXPECT_EQ(positions().Command1.get_label(), "back");
-    positions().Command1_Click();
-    EXPECT_FALSE(positions().Frame1.get_visible());
-    EXPECT_EQ(positions().Command1.get_label(), "More Options");
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, Themes, testing::Bool(), [](const auto& info) { return std::string(info.param ? "Dark" : "Light"); });
@@ -124,12 +120,12 @@ TEST_F(Accessibility, DialogsBelongToTheirWindowAndFitTheScreen) {
     const auto frame = [](Gtk::Window& w) {
         int x = 0, y = 0;
         w.get_window()->get_origin(x, y);
-        return Gdk::Rectangle(x, y, w.get_allocated_width(), w.get_allocated_height());
+        return std::array{x, y, w.get_allocated_width(), w.get_allocated_height()};
     };
     for (const auto& [owner, open] : openings) {
         ASSERT_TRUE(show_and_wait_drawn(*owner));
         Gtk::Window* transient_for = nullptr;
-        Gdk::Rectangle dialog;
+        std::array<int, 4> dialog{};
         // Looks at the dialog once it shows, then closes it.
         sigc::connection watch = Glib::signal_timeout().connect([&] {
             for (Gtk::Window* w : Gtk::Window::list_toplevels())
@@ -144,15 +140,12 @@ TEST_F(Accessibility, DialogsBelongToTheirWindowAndFitTheScreen) {
         open();
         watch.disconnect();
         EXPECT_EQ(transient_for, owner) << owner->get_title();
-        // Centred on its window, moved no further than the screen asks.
-        const auto centred = [](int at, int size, int inner, int screen) {
-            return std::clamp(at + (size - inner) / 2, 0, screen - inner);
-        };
-        const Gdk::Rectangle own = frame(*owner);
-        const int width = owner->get_screen()->get_width(), height = owner->get_screen()->get_height();
-        EXPECT_NEAR(dialog.get_x(), centred(own.get_x(), own.get_width(), dialog.get_width(), width), 1);
-        EXPECT_NEAR(dialog.get_y(), centred(own.get_y(), own.get_height(), dialog.get_height(), height), 1);
-        EXPECT_LE(dialog.get_width(), width);
+        // Centred on its window in each direction, moved no further than the screen asks.
+        const auto own = frame(*owner);
+        const int screen[] = {owner->get_screen()->get_width(), owner->get_screen()->get_height()};
+        for (int i : {0, 1})
+            EXPECT_NEAR(dialog[i], std::clamp(own[i] + (own[i + 2] - dialog[i + 2]) / 2, 0, screen[i] - dialog[i + 2]), 1) << i;
+        EXPECT_LE(dialog[2], screen[0]);
     }
 }
 

@@ -38,6 +38,7 @@ TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCovered) {
     settings.push_back(&m.Command9);
     expect_tab_order(m, settings);
     positions().Command1_Click();  // the second page covers the first
+    EXPECT_EQ(positions().Command1.get_label(), "back");
     Stops second;
     for (int n = 11; n <= 20; ++n) second.push_back(&positions().Text(n));
     second.push_back(&positions().Command1);
