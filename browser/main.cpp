@@ -42,10 +42,5 @@ int main() {
             });
         });
     });
-    const int status = app->run();
-    if (kelvane::MediaPlayer::threads_left()) {
-        std::fflush(nullptr);
-        _exit(status);
-    }
-    return status;
+    return kelvane::MediaPlayer::exit_status(app->run());
 }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -156,7 +157,13 @@ MediaPlayer::~MediaPlayer() {
     if (bus_watch_) g_source_remove(bus_watch_);
 }
 
-bool MediaPlayer::threads_left() { return threads_running > 0; }
+int MediaPlayer::exit_status(int status) {
+    if (threads_running > 0) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
+}
 
 std::string MediaPlayer::url_to_uri(const Glib::ustring& url) {
     const std::string text = url.raw();

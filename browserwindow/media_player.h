@@ -35,10 +35,10 @@ public:
     // 0 to 100.
     double volume() const { return volume_.get_value(); }
 
-    // Whether a player's thread still runs (a build, or an output that never opened). A
-    // program that ends meanwhile must end at once (_exit): the libraries it would unload
-    // and the objects it would destroy are in use there.
-    static bool threads_left();
+    // The status for a program's main to return; while a player's thread still runs (a
+    // build, or an output that never opened) the program ends here at once (_exit), since
+    // the libraries it would unload and the objects it would destroy are in use there.
+    static int exit_status(int status);
 
     // A file name or a web address as GStreamer takes it.
     static std::string url_to_uri(const Glib::ustring& url);

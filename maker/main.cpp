@@ -1,9 +1,6 @@
 // The maker: makes browsers of the user's own from the template beside it.
 #include <gtkmm/application.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 
 #include "browserwindow/media_player.h"
@@ -41,10 +38,5 @@ int main() {
         });
         forms.frmSplash().show();
     });
-    const int status = app->run();
-    if (kelvane::MediaPlayer::threads_left()) {
-        std::fflush(nullptr);
-        _exit(status);
-    }
-    return status;
+    return kelvane::MediaPlayer::exit_status(app->run());
 }

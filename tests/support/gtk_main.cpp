@@ -2,9 +2,6 @@
 // their own, then gtkmm.
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
-#include <unistd.h>
-
-#include <cstdio>
 
 #include "browserwindow/media_player.h"
 #include "tests/support/display.h"
@@ -18,11 +15,6 @@ int main(int argc, char** argv) {
     kelvane::test::isolate_home();
     kelvane::test::ensure_display();
     auto app = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
-    const int status = RUN_ALL_TESTS();
-    // As the programs under test end while a thread of the song's player still runs.
-    if (kelvane::MediaPlayer::threads_left()) {
-        std::fflush(nullptr);
-        _exit(status);
-    }
-    return status;
+    // Ended as the programs under test end while a thread of the song's player still runs.
+    return kelvane::MediaPlayer::exit_status(RUN_ALL_TESTS());
 }
