@@ -2,8 +2,13 @@
 // objects every control that takes the focus has a name and each field the caption above
 // it; every text reads (4.5:1) on what is behind it, under the light and the dark theme,
 // and every caption whole, on every page; message boxes and choosers open over the window
-// that opened them, centred on it as far as the screen allows, within the screen.
+// that opened them, centred on it as far as the screen allows, within the screen. By
+// keyboard alone, Tab goes through each window the way its controls read, from the
+// top-left, past whatever is covered, and out of the preview's page to the next control;
+// the start menu's picture buttons take the focus, show it and start on Space or Return.
+// The light walk leaves the README's pictures of the maker in build/screenshots.
 #include <atk/atk.h>
+#include <gdkmm/pixbuf.h>
 #include <glibmm/main.h>
 #include <gtkmm/dialog.h>
 #include <gtkmm/settings.h>
@@ -12,7 +17,12 @@
 #include "maker/preview/preview_window.h"
 #include "platform/colors.h"
 #include "tests/maker/maker_fixture.h"
+#include "tests/support/keyboard.h"
+#include "tests/support/page_script.h"
 #include "tests/support/widgets.h"
+#include "tests/support/x_window.h"
+
+#include <gdk/gdkx.h>  // after gtkmm, which its macros would break
 
 namespace kelvane::test {
 namespace {
@@ -51,6 +61,28 @@ std::string missing(GtkWidget* widget, bool captions) {
     return whole ? "" : std::string("part of \"") + gtk_label_get_text(GTK_LABEL(widget)) + '"';
 }
 
+// Saves the windows as they stand on the screen, on white.
+void save_picture(const std::vector<Gtk::Window*>& windows, const std::string& name) {
+    Gdk::Rectangle all;
+    for (Gtk::Window* window : windows) {
+        ASSERT_TRUE(show_and_wait_drawn(*window));
+        Gdk::Rectangle frame;
+        window->get_window()->get_frame_extents(frame);
+        all = all.has_zero_area() ? frame : all.join(frame);
+    }
+    auto picture = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, false, 8, all.get_width(), all.get_height());
+    picture->fill(0xffffffff);
+    for (Gtk::Window* window : windows) {
+        auto gdk = window->get_window();
+        int x = 0, y = 0;
+        gdk->get_origin(x, y);
+        Gdk::Pixbuf::create(gdk, 0, 0, gdk->get_width(), gdk->get_height())
+            ->copy_area(0, 0, gdk->get_width(), gdk->get_height(), picture, x - all.get_x(), y - all.get_y());
+    }
+    std::filesystem::create_directories(KELVANE_SCREENSHOTS);
+    picture->save(std::string(KELVANE_SCREENSHOTS) + "/" + name + ".png", "png");
+}
+
 class Accessibility : public MakerFixture {};
 
 class Themes : public MakerFixture, public testing::WithParamInterface<bool> {
@@ -63,6 +95,10 @@ protected:
 };
 
 TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot) {
+    if (!GetParam()) {  // the maker as it first opens
+        save_picture({&forms.frmSplash()}, "start_menu");
+        save_picture({&main(), &positions(), &window_dialog()}, "maker");
+    }
     colours = {0x400000};  // dark blue, for the colour preview and the full preview
     main().Command6_Click();
     main().Check1.set_active(true);  // the full preview with its media player
@@ -147,6 +183,70 @@ TEST_F(Accessibility, DialogsBelongToTheirWindowAndFitTheScreen) {
             EXPECT_NEAR(dialog[i], std::clamp(own[i] + (own[i + 2] - dialog[i + 2]) / 2, 0, screen[i] - dialog[i + 2]), 1) << i;
         EXPECT_LE(dialog[2], screen[0]);
     }
+}
+
+using Stops = std::vector<Gtk::Widget*>;
+
+// Tab, as the window's key binding does it, once for each control and once more round.
+void expect_tab_order(Gtk::Window& window, const Stops& stops) {
+    ASSERT_TRUE(show_and_wait_drawn(window) && focus_window(window));
+    window.unset_focus();
+    for (std::size_t i = 0; i <= stops.size(); ++i) {
+        g_signal_emit_by_name(window.gobj(), "move-focus", GTK_DIR_TAB_FORWARD);
+        EXPECT_EQ(window.get_focus(), stops[i % stops.size()]) << window.get_title() << ", stop " << i;
+    }
+}
+
+class Keyboard : public MakerFixture {};
+
+TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCoveredAndOutOfThePage) {
+    MainWindow& m = main();
+    m.WebBrowser1.Navigate("about:blank");
+    Stops settings{&m.Text2, &m.Text4, &m.Command6, &m.txtExeFile, &m.Text3,    &m.Text5,    &m.Command5,
+                   &m.Text6, &m.Text7, &m.Command8, &m.Command2,   &m.Text8,    &m.Command7, &m.Check1};
+    Stops all = settings;
+    all.insert(all.end(), {&m.Text1, &m.Command1, &m.Command3, &m.Command4, &m.WebBrowser1.widget()});
+    expect_tab_order(m, all);
+    Gtk::Widget& page = m.WebBrowser1.widget();
+    ASSERT_TRUE(pump_until([&] { return !m.WebBrowser1.loading() && m.WebBrowser1.uri() == "about:blank"; }));
+    for (auto [keys, next] : {std::pair<const char*, Gtk::Widget*>{"Tab", &m.Text2}, {"shift+Tab", &m.Command4}}) {
+        page.grab_focus();
+        ASSERT_TRUE(press_keys(keys));
+        ASSERT_TRUE(pump_until([&] { return !page.has_focus(); }));
+        run_script(page, "0");  // the page has answered for the key once it answers this
+        drain();
+        EXPECT_EQ(m.get_focus(), next) << keys;
+    }
+    m.Frame3.show();  // the background preview covers the preview's controls
+    settings.push_back(&m.Command9);
+    expect_tab_order(m, settings);
+    positions().Command1_Click();  // the second page covers the first
+    EXPECT_EQ(positions().Command1.get_label(), "back");
+    Stops second;
+    for (int n = 11; n <= 20; ++n) second.push_back(&positions().Text(n));
+    second.push_back(&positions().Command1);
+    expect_tab_order(positions(), second);
+}
+
+TEST_F(Keyboard, PictureButtonsShowTheFocusAndStartOnSpaceOrReturn) {
+    StartMenu& menu = forms.frmSplash();
+    ASSERT_TRUE(focus_window(menu));
+    menu.Label1.grab_focus();
+    ASSERT_TRUE(press_keys("Tab"));
+    ASSERT_TRUE(pump_until([&] { return menu.Label2.has_focus(); }) && settle(menu));
+    // Where the ring runs down the left edge: the same spot of each button's face.
+    const auto ring = [&](Gtk::Widget& area) {
+        const Gtk::Allocation a = area.get_allocation();
+        return pixel(gdk_x11_window_get_xid(menu.get_window()->gobj()), a.get_x() + 4, a.get_y() + a.get_height() / 2);
+    };
+    EXPECT_NE(ring(menu.Label2), ring(menu.Label1));
+    ASSERT_TRUE(press_keys("space"));
+    ASSERT_TRUE(pump_until([&] { return menu.Frame1.get_visible(); }));
+    menu.Check6.clicked();
+    EXPECT_FALSE(menu.Frame1.get_visible());
+    menu.Label1.grab_focus();
+    ASSERT_TRUE(press_keys("Return"));
+    EXPECT_TRUE(pump_until([&] { return !forms.loaded(FormId::frmSplash) && main().get_visible(); }));
 }
 
 }  // namespace

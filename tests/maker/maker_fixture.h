@@ -30,9 +30,8 @@ protected:
     MakerFixture() : forms(folder.path()) {
         std::filesystem::copy_file(template_path(), folder / "browser.dat");
         set_application_title("Kelvane");
-        set_message_handler([this](const Message& m) {
-            messages.push_back(m.title + " | " + std::to_string(m.style) + " | " + m.text);
-        });
+        set_message_handler(
+            [this](const Message& m) { messages.push_back(m.title + " | " + std::to_string(m.style) + " | " + m.text); });
         set_dialog_answers({[this] { return next(files); }, [this] { return next(colours); }});
         forms.signal_unloaded().connect([this](FormId id) { unloaded.push_back(id); });
         forms.signal_all_unloaded().connect([this] { ++all_unloaded; });
@@ -54,8 +53,7 @@ protected:
     // Writes the picture to a file in the maker's folder, for a file dialog to answer.
     std::string picture_file(const std::string& name, const Picture& picture) {
         const std::string path = folder / name;
-        const auto* bytes = reinterpret_cast<const char*>(picture.bytes.data());
-        g_file_set_contents(path.c_str(), bytes, static_cast<gssize>(picture.bytes.size()), nullptr);
+        g_file_set_contents(path.c_str(), reinterpret_cast<const char*>(picture.bytes.data()), picture.bytes.size(), nullptr);
         return path;
     }
 

@@ -1,6 +1,7 @@
-// The maker's windows, driven as a user drives them: the main window with its choosers and
-// song preview, its two dialogs, the compile and closing.
+// The maker's windows, driven as a user drives them: the start menu's options and its end,
+// the main window with its choosers and song preview, its two dialogs, the compile and closing.
 #include "common/program_trailer.h"
+#include "maker/dialogs/start_menu.h"
 #include "tests/maker/maker_fixture.h"
 #include "tests/support/media_files.h"
 
@@ -14,10 +15,16 @@ protected:
     Maker() { main().show(); }
 };
 
-// The main window opens beside its two dialogs. Closing one unloads every window of the maker
-// once, each window's handler the others in its own order; handlers already running are not
-// run again.
+// The main window opens beside its two dialogs, its title the version, its icon the chosen
+// one. Closing one unloads every window of the maker once, each window's handler the others
+// in its own order; handlers already running are not run again.
 TEST_F(Maker, OpensBesideItsDialogsAndClosingOneUnloadsEachInItsHandlersOrder) {
+    EXPECT_EQ(main().get_title(), "Kelvane V 5.2");
+    files = {picture_file("icon.png", png_picture(24, 24))};
+    main().Command5.clicked();
+    EXPECT_TRUE(main().get_icon() && main().get_icon()->get_width() == 24);
+    EXPECT_EQ(messages, Texts{"Kelvane | 0 | A preview of your icon has been added to this program and can be seen "
+                              "beside the title"});
     forms.frmMain();
     EXPECT_TRUE(positions().get_visible() && window_dialog().get_visible());
     positions().close();  // as the close box does
@@ -52,29 +59,13 @@ TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourStoresTheDesignTextsAndSaysWhat
     EXPECT_FALSE(std::filesystem::exists(folder / "another"));
 }
 
-TEST_F(Maker, TitleShowsTheVersionAndTheIcon) {
-    EXPECT_EQ(main().get_title(), "Kelvane V 5.2");
-    files = {picture_file("icon.png", png_picture(24, 24))};
-    main().Command5.clicked();
-    EXPECT_TRUE(main().get_icon() && main().get_icon()->get_width() == 24);
-    EXPECT_EQ(messages, Texts{"Kelvane | 0 | A preview of your icon has been added to this program and can be seen "
-                              "beside the title"});
-}
-
-class SongPreview : public MakerFixture {
-protected:
-    SongPreview() {
-        write_wav(folder / "song.wav", 60);
-        main().Text8.set_text((folder / "song.wav").string());
-    }
-    void tick(int times) {
-        for (int i = 0; i < times; ++i) main().Timer3_Timer();
-    }
-};
+using SongPreview = MakerFixture;
 
 // Checking or unchecking, a click plays the song from the start of a new preview, ended
 // by the 180th tick: here by hand, then by the real timer.
 TEST_F(SongPreview, EachClickPlaysForAHundredAndSeventyNineTicks) {
+    write_wav(folder / "song.wav", 60);
+    main().Text8.set_text((folder / "song.wav").string());
     for (bool checked : {true, false}) {
         main().Timer3.set_Interval(checked ? 24 * 3600 * 1000 : 2);  // the first ticked only by hand
         main().Check1.clicked();
@@ -88,7 +79,7 @@ TEST_F(SongPreview, EachClickPlaysForAHundredAndSeventyNineTicks) {
         if (!checked) break;
         ASSERT_TRUE(pump_until([&] { return main().WindowsMediaPlayer1.playing(); }));
         EXPECT_FALSE(main().WindowsMediaPlayer1.get_visible());
-        tick(178);
+        for (int tick = 1; tick <= 178; ++tick) main().Timer3_Timer();
         EXPECT_EQ(main().WindowsMediaPlayer1.URL(), main().Text8.get_text());
     }
     ASSERT_TRUE(pump_until([&] { return !main().Timer3.Enabled(); }));
@@ -96,6 +87,44 @@ TEST_F(SongPreview, EachClickPlaysForAHundredAndSeventyNineTicks) {
     EXPECT_EQ(main().WindowsMediaPlayer1.URL(), "");
     EXPECT_FALSE(main().WindowsMediaPlayer1.playing());
     EXPECT_EQ(messages.size(), 2u);
+}
+
+using StartMenuTest = MakerFixture;
+
+// Checking or unchecking, each option applies to the main window, which it loads but does
+// not show, hides the position dialog and says so; what it sets stays through the options
+// clicked after it and when the upper picture button shows the main window and the
+// position dialog and ends the menu.
+TEST_F(StartMenuTest, OptionsApplyToTheHiddenMainWindowConfirmAndStay) {
+    StartMenu& menu = forms.frmSplash();
+    menu.show();
+    // Each option, then the song preview's interval in ms, the main window's border, whether its clock runs.
+    const std::tuple<Gtk::CheckButton*, unsigned, int, bool> options[] = {
+        {&menu.Check1, 100, 1, false}, {&menu.Check2, 130, 1, false}, {&menu.Check4, 130, 1, true},
+        {&menu.Check3, 130, 4, true}, {&menu.Check1, 100, 4, true}};
+    const auto applied = [&] { return std::tuple(main().Timer3.Interval(), main().border_style(), main().Timer4.Enabled()); };
+    std::size_t confirmed = 0;
+    for (const auto& [box, interval, border, clock] : options)
+        for (int click = 1; click <= 2; ++click) {
+            box->clicked();
+            ASSERT_TRUE(forms.loaded(FormId::Form1));
+            EXPECT_EQ(std::tuple(main().get_visible(), positions().get_visible(), window_dialog().get_visible()),
+                      std::tuple(false, false, true));
+            EXPECT_EQ(messages, std::vector<std::string>(++confirmed, "Kelvane | 0 | Settings have been changed successfully."));
+            EXPECT_EQ(applied(), std::tuple(interval, border, clock)) << box->get_label() << ", click " << click;
+        }
+    menu.Label1_Click();
+    EXPECT_TRUE(main().get_visible() && positions().get_visible() && window_dialog().get_visible());
+    EXPECT_FALSE(forms.loaded(FormId::frmSplash));
+    EXPECT_EQ(all_unloaded, 0);
+    EXPECT_EQ(applied(), std::tuple(100u, 4, true));
+}
+
+TEST_F(StartMenuTest, ClosingTheMenuAloneEndsTheMaker) {
+    forms.frmSplash().show();
+    forms.frmSplash().close();
+    drain();
+    EXPECT_EQ(all_unloaded, 1);
 }
 
 }  // namespace

@@ -1,7 +1,14 @@
 // The full preview: the browser window configured from the maker's fields when it opens,
-// its title, border and status bar following their fields while it is open.
+// its title, border and status bar following their fields while it is open; its page comes
+// back after its web process was killed, as a faulty page or the system would kill it.
+#include <signal.h>
+#include <unistd.h>
+
 #include "maker/preview/preview_window.h"
 #include "tests/maker/maker_fixture.h"
+#include "tests/support/http_server.h"
+#include "tests/support/page_script.h"
+#include "tests/support/process.h"
 
 namespace kelvane::test {
 namespace {
@@ -22,7 +29,7 @@ protected:
 // Only the unchosen colour's exact words keep it closed. Open, its title keeps to its field
 // whoever changes it; positions, and the rest, wait for the next opening, which loads the
 // fields of that moment. A click while it is open sets only the status bar, shown for the
-// exact flag "True" alone.
+// exact flag "True" alone. Killed, the page comes back by Refresh, then by Browse.
 TEST_F(Preview, OpensWithAColourAndFollowsTitleBorderAndStatusFlagWhileOpen) {
     window_dialog().Command2.clicked();
     EXPECT_EQ(messages, std::vector<std::string>{"Kelvane | 0 | Please select a program color"});
@@ -50,9 +57,37 @@ TEST_F(Preview, OpensWithAColourAndFollowsTitleBorderAndStatusFlagWhileOpen) {
     drain();
     EXPECT_FALSE(forms.loaded(FormId::frmMain));
     main().Text2.set_text("After closing");  // nothing follows a closed preview
-    EXPECT_EQ(open().client().rect(forms.frmMain().Command1)->left, 2000);
-    EXPECT_EQ(forms.frmMain().get_title(), "After closing");
+    PreviewWindow& reopened = open();
+    EXPECT_EQ(reopened.client().rect(reopened.Command1)->left, 2000);
+    EXPECT_EQ(reopened.get_title(), "After closing");
     EXPECT_EQ(std::count(unloaded.begin(), unloaded.end(), FormId::frmMain), 1);
+
+    HttpServer server;
+    server.serve("/page.html", "<html><head><title>Local page</title></head><body>local</body></html>");
+    const auto shows = [&](const std::string& title) {
+        return pump_until([&] { return page_title(reopened.WebBrowser1.widget()) == title && !reopened.WebBrowser1.loading(); });
+    };
+    reopened.Text1.set_text(server.url("/page.html"));
+    reopened.Command1_Click();
+    ASSERT_TRUE(shows("Local page"));
+    const std::function<void()> refresh_then_browse[] = {[&] { reopened.Command3_Click(); }, [&] { reopened.Command1_Click(); }};
+    for (const auto& reload : refresh_then_browse) {
+        // Only processes that are up are killed: the engine ends the whole program when one
+        // dies while it is still being started, and the live preview may still be loading.
+        ASSERT_TRUE(pump_until([&] { return !main().WebBrowser1.loading() && !reopened.WebBrowser1.loading(); }));
+        const auto web_processes = descendants(getpid(), "WebKitWebProces");
+        ASSERT_FALSE(web_processes.empty());
+        for (pid_t pid : web_processes) kill(pid, SIGKILL);
+        ASSERT_TRUE(shows("Page stopped working"));
+        const std::string text = page_text(reopened.WebBrowser1.widget());
+        EXPECT_NE(text.find(server.url("/page.html")), std::string::npos) << text;
+        EXPECT_NE(text.find("Refresh"), std::string::npos) << text;
+        const int asked = server.count("/page.html");
+        reload();
+        EXPECT_TRUE(pump_until([&] { return server.count("/page.html") == asked + 1; }));
+        EXPECT_TRUE(shows("Local page"));
+    }
+    EXPECT_EQ(messages.size(), 1u) << "only that the colour was not chosen";
 }
 
 }  // namespace
