@@ -128,7 +128,7 @@ TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot)
 
 INSTANTIATE_TEST_SUITE_P(Each, Themes, testing::Bool(), [](const auto& info) { return std::string(info.param ? "Dark" : "Light"); });
 
-TEST_F(Accessibility, FieldsAreNamedByTheCaptionAboveThem) {
+TEST_F(Accessibility, FieldsAreNamedByTheCaptionAboveThemDialogsBelongToTheirWindowAndFitTheScreen) {
     for (Placement* page : {&positions().client(), &positions().Frame1.area(), &window_dialog().client()})
         for (Gtk::Widget* field : page->get_children())
             if (dynamic_cast<Gtk::Entry*>(field)) {
@@ -141,9 +141,6 @@ TEST_F(Accessibility, FieldsAreNamedByTheCaptionAboveThem) {
             }
     main().Text2.set_text("typed over");
     EXPECT_STREQ(name_of(GTK_WIDGET(main().Text2.gobj())), "Program Name");
-}
-
-TEST_F(Accessibility, DialogsBelongToTheirWindowAndFitTheScreen) {
     set_message_handler({});  // the dialogs themselves
     set_dialog_answers({});
     const std::string long_text = "There was an error: " + std::string(300, 'x') + " " + std::string(200, 'y');
@@ -199,7 +196,25 @@ void expect_tab_order(Gtk::Window& window, const Stops& stops) {
 
 class Keyboard : public MakerFixture {};
 
-TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCoveredAndOutOfThePage) {
+TEST_F(Keyboard, PictureButtonsStartOnSpaceOrReturnAndTabGoesTheWayTheControlsReadPastWhatIsCovered) {
+    StartMenu& menu = forms.frmSplash();
+    ASSERT_TRUE(focus_window(menu));
+    menu.Label1.grab_focus();
+    ASSERT_TRUE(press_keys("Tab"));
+    ASSERT_TRUE(pump_until([&] { return menu.Label2.has_focus(); }) && settle(menu));
+    // Where the ring runs down the left edge: the same spot of each button's face.
+    const auto ring = [&](Gtk::Widget& area) {
+        const Gtk::Allocation a = area.get_allocation();
+        return pixel(gdk_x11_window_get_xid(menu.get_window()->gobj()), a.get_x() + 4, a.get_y() + a.get_height() / 2);
+    };
+    EXPECT_NE(ring(menu.Label2), ring(menu.Label1));
+    ASSERT_TRUE(press_keys("space"));
+    ASSERT_TRUE(pump_until([&] { return menu.Frame1.get_visible(); }));
+    menu.Check6.clicked();
+    EXPECT_FALSE(menu.Frame1.get_visible());
+    menu.Label1.grab_focus();
+    ASSERT_TRUE(press_keys("Return"));
+    EXPECT_TRUE(pump_until([&] { return !forms.loaded(FormId::frmSplash) && main().get_visible(); }));
     MainWindow& m = main();
     m.WebBrowser1.Navigate("about:blank");
     Stops settings{&m.Text2, &m.Text4, &m.Command6, &m.txtExeFile, &m.Text3,    &m.Text5,    &m.Command5,
@@ -226,27 +241,6 @@ TEST_F(Keyboard, TabGoesTheWayTheControlsReadPastWhatIsCoveredAndOutOfThePage) {
     for (int n = 11; n <= 20; ++n) second.push_back(&positions().Text(n));
     second.push_back(&positions().Command1);
     expect_tab_order(positions(), second);
-}
-
-TEST_F(Keyboard, PictureButtonsShowTheFocusAndStartOnSpaceOrReturn) {
-    StartMenu& menu = forms.frmSplash();
-    ASSERT_TRUE(focus_window(menu));
-    menu.Label1.grab_focus();
-    ASSERT_TRUE(press_keys("Tab"));
-    ASSERT_TRUE(pump_until([&] { return menu.Label2.has_focus(); }) && settle(menu));
-    // Where the ring runs down the left edge: the same spot of each button's face.
-    const auto ring = [&](Gtk::Widget& area) {
-        const Gtk::Allocation a = area.get_allocation();
-        return pixel(gdk_x11_window_get_xid(menu.get_window()->gobj()), a.get_x() + 4, a.get_y() + a.get_height() / 2);
-    };
-    EXPECT_NE(ring(menu.Label2), ring(menu.Label1));
-    ASSERT_TRUE(press_keys("space"));
-    ASSERT_TRUE(pump_until([&] { return menu.Frame1.get_visible(); }));
-    menu.Check6.clicked();
-    EXPECT_FALSE(menu.Frame1.get_visible());
-    menu.Label1.grab_focus();
-    ASSERT_TRUE(press_keys("Return"));
-    EXPECT_TRUE(pump_until([&] { return !forms.loaded(FormId::frmSplash) && main().get_visible(); }));
 }
 
 }  // namespace

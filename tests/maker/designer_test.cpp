@@ -35,7 +35,7 @@ protected:
 // zero is refused, and the handles stand around the result. Only the left button alone
 // drags, and a move of less than a twip on both axes is ignored, measured from the last
 // move that counted, also when that was in an earlier drag.
-TEST_F(Designer, HandlesStandAroundTheSelectedControlAndMoveItsEdges) {
+TEST_F(Designer, HandlesStandAroundTheSelectedControlAndMoveItsEdgesPressesCopyItsGeometry) {
     designer().HideHandles();  // before any selection: only the hidden handle 0 is there
     ASSERT_EQ(designer().handle.size(), 1u);
     EXPECT_FALSE(designer().handle[0]->get_visible());
@@ -79,12 +79,11 @@ TEST_F(Designer, HandlesStandAroundTheSelectedControlAndMoveItsEdges) {
         const TwipsRect& r = c.after;
         EXPECT_EQ(rect(*designer().handle[4]), (TwipsRect{r.left + r.width, r.top + r.height, 90, 90}));
     }
-}
 
-// Width, height, top and left of the pressed control go into its four fields, as digits;
-// a press on the empty panel copies the four that can be selected, one on the window none.
-// The button says what else: right selects, left hides, middle neither.
-TEST_F(Designer, PressesCopyTheGeometryIntoTheFields) {
+    // Width, height, top and left of the pressed control go into its four fields, as digits;
+    // a press on the empty panel copies the four that can be selected, one on the window none.
+    // The button says what else: right selects, left hides, middle neither.
+    panel().set_rect(main().Command1, kBrowse);
     std::vector<int> order;
     for (int n : {1, 2, 3, 4}) positions().Text(n).signal_changed().connect([&order, n] { order.push_back(n); });
     ASSERT_TRUE(panel().set_rect(main().Text1, {-0.25f, 100000, 4642.5f, 300}));  // never an exponent

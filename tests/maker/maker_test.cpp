@@ -10,33 +10,16 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-class Maker : public MakerFixture {
-protected:
-    Maker() { main().show(); }
-};
-
-// The main window opens beside its two dialogs, its title the version, its icon the chosen
-// one. Closing one unloads every window of the maker once, each window's handler the others
-// in its own order; handlers already running are not run again.
-TEST_F(Maker, OpensBesideItsDialogsAndClosingOneUnloadsEachInItsHandlersOrder) {
-    EXPECT_EQ(main().get_title(), "Kelvane V 5.2");
-    files = {picture_file("icon.png", png_picture(24, 24))};
-    main().Command5.clicked();
-    EXPECT_TRUE(main().get_icon() && main().get_icon()->get_width() == 24);
-    EXPECT_EQ(messages, Texts{"Kelvane | 0 | A preview of your icon has been added to this program and can be seen "
-                              "beside the title"});
-    forms.frmMain();
-    EXPECT_TRUE(positions().get_visible() && window_dialog().get_visible());
-    positions().close();  // as the close box does
-    drain();
-    EXPECT_EQ(unloaded, (std::vector{FormId::Form3, FormId::frmMain, FormId::Form1, FormId::Form2}));
-    EXPECT_EQ(all_unloaded, 1);
-}
+using Maker = MakerFixture;
 
 // Only the unchosen colour's own words, exactly, are refused: other letter case and
 // look-alike full-width letters are a colour as far as the check goes. Fields nobody
-// touched are stored with their design texts. A failure says why.
-TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourStoresTheDesignTextsAndSaysWhatFailed) {
+// touched are stored with their design texts. A failure says why. The main window's title
+// is the version, its icon the chosen one. It opens beside its two dialogs; closing one
+// unloads every window of the maker once, each window's handler the others in its own
+// order; handlers already running are not run again.
+TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourSaysWhatFailedAndClosingOneWindowUnloadsEach) {
+    main().show();
     main().Command2.clicked();
     EXPECT_EQ(messages, Texts{"Kelvane | 0 | Please select a program color"});
     EXPECT_FALSE(std::filesystem::exists(folder / "programname.exe"));
@@ -57,6 +40,18 @@ TEST_F(Maker, CompileRefusesOnlyTheUnchosenColourStoresTheDesignTextsAndSaysWhat
     EXPECT_TRUE(failed.starts_with("Error | 16 | There was an error during compilation\r\n\r\n")) << failed;
     EXPECT_NE(failed.find("No such file or directory"), std::string::npos) << failed;
     EXPECT_FALSE(std::filesystem::exists(folder / "another"));
+
+    EXPECT_EQ(main().get_title(), "Kelvane V 5.2");
+    files = {picture_file("icon.png", png_picture(24, 24))};
+    main().Command5.clicked();
+    EXPECT_TRUE(main().get_icon() && main().get_icon()->get_width() == 24);
+    EXPECT_EQ(messages.back(), "Kelvane | 0 | A preview of your icon has been added to this program and can be seen beside the title");
+    forms.frmMain();
+    EXPECT_TRUE(positions().get_visible() && window_dialog().get_visible());
+    positions().close();  // as the close box does
+    drain();
+    EXPECT_EQ(unloaded, (std::vector{FormId::Form3, FormId::frmMain, FormId::Form1, FormId::Form2}));
+    EXPECT_EQ(all_unloaded, 1);
 }
 
 using SongPreview = MakerFixture;
