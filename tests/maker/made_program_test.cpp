@@ -46,7 +46,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     MainWindow& main = this->main();
     WindowDialog& dialog = window_dialog();
     auto type = [](Gtk::Entry& field, const std::string& text) { return [&field, text] { field.set_text(text); }; };
-    auto caption = [](Gtk::Button BrowserWindow::*b, std::string t) { return [=](BrowserWindow& w) { return (w.*b).get_label() == t; }; };
+    auto caption = [](Gtk::Button BrowserWindow::*button, std::string text) {
+        return [=](BrowserWindow& w) { return (w.*button).get_label() == text; };
+    };
     auto choose_colour = [&] {
         main.Command6.clicked();
         EXPECT_EQ(main.Text5.get_text(), "0") << "a first cancel gives black";
