@@ -42,9 +42,8 @@ protected:
     }
     template <typename T>
     static std::optional<T> next(std::deque<std::optional<T>>& answers) {
-        if (answers.empty()) return std::nullopt;  // nobody answers: a cancel
-        auto answer = answers.front();
-        answers.pop_front();
+        std::optional<T> answer;  // nobody answers: a cancel
+        if (!answers.empty()) answer = answers.front(), answers.pop_front();
         return answer;
     }
     MainWindow& main() { return forms.Form1(); }

@@ -16,11 +16,7 @@
 namespace kelvane::test {
 namespace {
 
-Gdk::RGBA rgb(int r, int g, int b) {
-    Gdk::RGBA colour;
-    colour.set_rgba_u(r * 257, g * 257, b * 257);
-    return colour;
-}
+Gdk::RGBA rgb(int r, int g, int b) { Gdk::RGBA c; c.set_rgba_u(r * 257, g * 257, b * 257); return c; }
 
 TEST(ReadableTextColor, ReadsOnEveryColour) {
     for (int r = 0; r < 256; r += 5)
@@ -31,11 +27,7 @@ TEST(ReadableTextColor, ReadsOnEveryColour) {
     EXPECT_DOUBLE_EQ(contrast_ratio(rgb(119, 119, 119), rgb(119, 119, 119)), 1);
 }
 
-struct Look {
-    const char* name;
-    std::int32_t colour;  // 0x00BBGGRR
-    bool dark_theme;
-};
+struct Look { const char* name; std::int32_t colour /* 0x00BBGGRR */; bool dark_theme; };
 
 class ReadableColours : public testing::TestWithParam<Look> {};
 
