@@ -126,7 +126,8 @@ TEST_P(Themes, EveryControlIsNamedAndEveryTextReadsWholeOnEveryPageFocusedOrNot)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Each, Themes, testing::Values(false, true), [](const auto& info) { return std::string(info.param ? "Dark" : "Light"); });
+INSTANTIATE_TEST_SUITE_P(Each, Themes, testing::Values(false, true),
+                         [](const auto& info) { return std::string(info.param ? "Dark" : "Light"); });
 
 TEST_F(Accessibility, FieldsAreNamedByTheCaptionAboveThemDialogsBelongToTheirWindowAndFitTheScreen) {
     for (Placement* page : {&positions().client(), &positions().Frame1.area(), &window_dialog().client()})
