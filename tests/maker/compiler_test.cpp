@@ -126,25 +126,17 @@ std::string value(const fs::path& entry, const char* key) {
     return file.get_string("Desktop Entry", key);
 }
 
-class MenuEntries : public testing::Test {
-protected:
-    MenuEntries() {
-        fs::create_directories(maker_folder);
-        fs::copy_file(template_path(), maker_folder / "browser.dat");
-    }
-    ~MenuEntries() override { fs::remove_all(applications_folder()); }
-
-    TempDir folder;
-    // With what an Exec line reserves, what a value escapes and what the shell would expand.
-    const fs::path maker_folder = folder / " maker's \"folder\" $HOME ${x} `tick` \\ a=b %u=%% ;&|<>*?#(~)\tünï ";
-    SettingsRecord record = default_record();
-};
-
 // The chosen icon, no larger than a menu needs, or our own browser icon; compiling again
 // replaces only that program's entry. Whatever its folder, the entry passes the desktop's
 // validator and, started, opens the program it names, whose windows group under it. Paths
 // an entry cannot carry make none.
-TEST_F(MenuEntries, CompileInstallsAnEntryWithItsIconThatStartsTheProgramWhereItCan) {
+TEST(MenuEntries, CompileInstallsAnEntryWithItsIconThatStartsTheProgramWhereItCan) {
+    TempDir folder;
+    // With what an Exec line reserves, what a value escapes and what the shell would expand.
+    const fs::path maker_folder = folder / " maker's \"folder\" $HOME ${x} `tick` \\ a=b %u=%% ;&|<>*?#(~)\tünï ";
+    fs::create_directories(maker_folder);
+    fs::copy_file(template_path(), maker_folder / "browser.dat");
+    SettingsRecord record = default_record();
     for (const char* bad : {"/tmp/bell\a", "/tmp/\xff\xfe", "/tmp/del\x7f"})
         EXPECT_FALSE(menu_entry_text({"Browser", fs::path(bad) / "program", "/tmp/icon.png", "kelvane-x"})) << bad;
     const std::string granny = "granny browser.exe";

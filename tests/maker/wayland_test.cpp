@@ -35,9 +35,8 @@ TEST_P(OnWayland, RunsOnXWaylandWhereOfferedAndNativelyElsewhere) {
         std::filesystem::copy_file(template_path(), folder / "browser.dat");
     } else {
         SettingsRecord record = default_record();
-        record.WriteProperty("Caption", title);
-        record.WriteProperty("Text1", std::string("about:blank"));
-        record.WriteProperty("url", std::string());
+        for (const auto& [key, text] : {std::pair{"Caption", title.c_str()}, {"Text1", "about:blank"}, {"url", ""}})
+            record.WriteProperty(key, std::string(text));
         make_created_program(program, record);
     }
     const auto said = folder / "said";  // its error output, and natively what it says to the desktop
