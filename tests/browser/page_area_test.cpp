@@ -1,6 +1,6 @@
 // The page area of a created program, used as a person would: a page's full screen,
-// printing, a form sent again, the right-click menu and the zoom kept per site. The pages
-// report to the test server what happened.
+// printing, a form sent again and the right-click menu. The pages report to the test
+// server what happened.
 #include <gdkmm/window.h>
 #include <gtkmm/clipboard.h>
 
@@ -115,24 +115,6 @@ TEST_F(PageArea, RightClickMenuPrintingAndAFormSentAgainOnlyWhenTheUserSaysSo) {
     }
     EXPECT_TRUE(server.wait_for("/posted.html", 2));
     EXPECT_EQ(server.count("/posted.html"), 2);
-}
-
-TEST_F(PageArea, ZoomIsKeptPerSiteAcrossRuns) {
-    const std::string other_site = "http://localhost:" + std::to_string(server.port()) + "/other.html";
-    server.serve("/home.html", green_page("home", "<a href='" + other_site + "' style='display:block;height:50vh'>x</a>"
-                                                  "<script>onresize = () => fetch('/resized/' + innerWidth)</script>"));
-    server.serve("/other.html", green_page("other"));
-    start_shown("zoomer");
-    ASSERT_TRUE(click(window, 300, 250) && press_keys("ctrl+plus") && press_keys("ctrl+plus"));
-    ASSERT_TRUE(server.wait_for("/resized/455"));  // the page's 569 pixels at 125 %
-    close_and_wait();
-
-    start_shown("zoomer");
-    EXPECT_TRUE(server.wait_for("/shown/home/455"));
-    ASSERT_TRUE(click(window, 300, 50));
-    EXPECT_TRUE(server.wait_for("/shown/other/569")) << "another site is not zoomed";
-    const auto kept = std::filesystem::status(std::string(g_get_user_data_dir()) + "/kelvane/zoomer/zoom-levels");
-    EXPECT_EQ(kept.permissions(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include "browserwindow/browser_window.h"
 #include "browserwindow/find_bar.h"
-#include "tests/browserwindow/stalled_server.h"
 #include "tests/support/http_server.h"
 #include "tests/support/keyboard.h"
 #include "tests/support/pump.h"
@@ -101,11 +100,10 @@ TEST_F(PageKeys, FindBarCountsGoesBothWaysAndClosesAndEscapeStopsALoad) {
     ASSERT_TRUE(press_keys("Escape"));
     EXPECT_TRUE(pump_until([&] { return !bar()->get_visible() && window.WebBrowser1.widget().has_focus(); }));
     // Back in the page, Escape stops a load the server never answers.
-    StalledServer silent("");
-    window.WebBrowser1.Navigate(silent.url("/"));
-    ASSERT_TRUE(pump_until([&] { return silent.answered->load(); }));
-    ASSERT_TRUE(press_keys("Escape"));
-    EXPECT_TRUE(pump_until([&] { return silent.hung_up->load() && !window.WebBrowser1.loading(); })) << "the browser did not hang up";
+    server.stall("/silent");
+    window.WebBrowser1.Navigate(server.url("/silent"));
+    ASSERT_TRUE(reported("silent", 1) && press_keys("Escape"));
+    EXPECT_TRUE(pump_until([&] { return server.abandoned() == 1 && !window.WebBrowser1.loading(); })) << "the browser did not hang up";
 }
 
 }  // namespace

@@ -43,19 +43,13 @@ HttpServer::~HttpServer() {
 }
 
 void HttpServer::on_thread(const std::function<void()>& step) {
-    bool done = false;
-    std::function<void()> call = [&] {
-        step();
-        std::lock_guard lock(mutex_);
-        done = true;
-        changed_.notify_all();
-    };
-    g_main_context_invoke(context_.get(), [](gpointer c) {
-        (*static_cast<std::function<void()>*>(c))();
+    std::packaged_task<void()> task(step);
+    auto done = task.get_future();
+    g_main_context_invoke(context_.get(), [](gpointer t) {
+        (*static_cast<std::packaged_task<void()>*>(t))();
         return G_SOURCE_REMOVE;
-    }, &call);
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return done; });
+    }, &task);
+    done.wait();
 }
 
 std::string HttpServer::listen(int port) {
@@ -111,6 +105,16 @@ void HttpServer::serve(const std::string& path, const std::string& body, const s
     pages_[path] = {type, body, headers};
 }
 
+void HttpServer::stall(const std::string& path, const std::string& body, const std::string& headers) {
+    std::lock_guard lock(mutex_);
+    pages_[path] = {"", body, headers, true};
+}
+
+int HttpServer::abandoned() const {
+    std::lock_guard lock(mutex_);
+    return abandoned_;
+}
+
 void HttpServer::require_login(const std::string& path, const std::string& user, const std::string& password,
                                const std::string& realm) {
     {
@@ -132,7 +136,7 @@ void HttpServer::require_login(const std::string& path, const std::string& user,
 bool HttpServer::login_matches(SoupServerMessage* message, const char* user, const char* password) {
     std::lock_guard lock(mutex_);
     const auto login = logins_.find(path_of(message));
-    return login != logins_.end() && login->second.user == user && login->second.password == password;
+    return login != logins_.end() && login->second == std::pair<std::string, std::string>(user, password);
 }
 
 std::vector<HttpServer::Request> HttpServer::requests() const {
@@ -160,22 +164,17 @@ void HttpServer::clear() {
 // Every request as soon as it has been read, those that a login turns away too.
 void HttpServer::record(SoupServerMessage* message) {
     GUri* uri = soup_server_message_get_uri(message);
-    Request request{path_of(message), std::chrono::steady_clock::now(), {}, {}, soup_server_message_get_method(message), {}};
+    Request request{path_of(message), std::chrono::steady_clock::now(), {}, {}};
     if (const char* query = g_uri_get_query(uri)) request.path += std::string("?") + query;
     soup_message_headers_foreach(soup_server_message_get_request_headers(message), [](const char* name, const char* value,
                                                                                       gpointer headers) {
         *static_cast<std::string*>(headers) += std::string(name) + ": " + value + "\r\n";
     }, &request.headers);
-    GBytes* body = soup_message_body_flatten(soup_server_message_get_request_body(message));
-    gsize size = 0;
-    const auto* data = static_cast<const char*>(g_bytes_get_data(body, &size));
-    request.body.assign(data ? data : "", size);
-    g_bytes_unref(body);
     const bool refused = soup_server_message_get_status(message) == SOUP_STATUS_UNAUTHORIZED;
     if (refused)  // with a page, as sites send one
         soup_server_message_set_response(message, "text/html", SOUP_MEMORY_STATIC, kRefusal, std::strlen(kRefusal));
     std::lock_guard lock(mutex_);
-    if (auto login = logins_.find(path_of(message)); login != logins_.end() && !refused) request.user = login->second.user;
+    if (auto login = logins_.find(path_of(message)); login != logins_.end() && !refused) request.user = login->second.first;
     requests_.push_back(std::move(request));
     changed_.notify_all();
 }
@@ -194,6 +193,23 @@ void HttpServer::answer(SoupServerMessage* message) {
             soup_message_headers_append(headers, line.substr(0, colon).c_str(), g_strchug(line.data() + colon + 1));
     }
     soup_server_message_set_status(message, SOUP_STATUS_OK, nullptr);
+    if (p.stalls) {
+        // The client says nothing more on the connection until it hangs up, which a paused
+        // response does not notice by itself.
+        GSocket* socket = soup_server_message_get_socket(message);
+        g_socket_set_timeout(socket, 0);
+        GSource* hang_up = g_socket_create_source(socket, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), nullptr);
+        g_source_set_callback(hang_up, reinterpret_cast<GSourceFunc>(+[](GSocket*, GIOCondition, HttpServer* self) {
+            std::lock_guard lock(self->mutex_);
+            ++self->abandoned_;
+            return G_SOURCE_REMOVE;
+        }), this, nullptr);
+        g_source_attach(hang_up, context_.get());
+        g_source_unref(hang_up);
+        // A body never completed is sent as far as it goes, and the response waits there for more.
+        if (p.body.empty()) return soup_server_message_pause(message);
+        return soup_message_body_append(soup_server_message_get_response_body(message), SOUP_MEMORY_COPY, p.body.data(), p.body.size());
+    }
     soup_server_message_set_response(message, p.type.empty() ? nullptr : p.type.c_str(), SOUP_MEMORY_COPY, p.body.data(),
                                      p.body.size());
 }

@@ -30,8 +30,6 @@ public:
         std::chrono::steady_clock::time_point time;
         std::string headers;  // as sent, one "Name: value" a line
         std::string user;     // who logged in with the request, if anyone did
-        std::string method;   // "GET", "POST", ...
-        std::string body;     // what it sent, such as a form's fields
     };
 
     enum class Security { Plain, SelfSignedTls };
@@ -51,6 +49,11 @@ public:
     // `headers`: more response header lines, each ending in "\r\n".
     void serve(const std::string& path, const std::string& body, const std::string& type = "text/html",
                const std::string& headers = "");
+    // Answers `path` with the start of a response, its headers and `body`, and then nothing
+    // more: a load or a download that never ends.
+    void stall(const std::string& path, const std::string& body = "", const std::string& headers = "");
+    // How many clients hung up on a stalled response.
+    int abandoned() const;
     // The page at `path` asks for this name and password (HTTP basic authentication).
     void require_login(const std::string& path, const std::string& user, const std::string& password,
                        const std::string& realm);
@@ -63,9 +66,7 @@ public:
 private:
     struct Page {
         std::string type, body, headers;
-    };
-    struct Login {
-        std::string user, password;
+        bool stalls = false;
     };
 
     std::string listen(int port);  // on the server's thread; the error, if any
@@ -83,8 +84,9 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::map<std::string, Page> pages_;
-    std::map<std::string, Login> logins_;  // path -> who may see it
+    std::map<std::string, std::pair<std::string, std::string>> logins_;  // path -> the user and password who may see it
     std::vector<Request> requests_;
+    int abandoned_ = 0;
     std::thread thread_;
 };
 

@@ -9,31 +9,24 @@
 namespace kelvane::test {
 
 std::optional<std::string> run_script(Gtk::Widget& web_view, const std::string& script) {
-    struct Answer {
-        bool done = false;
-        std::optional<std::string> text;
-    };
-    // Shared with the callback, which may come after this function gave up waiting; the
-    // callback owns its copy.
-    auto keep = std::make_shared<Answer>();
-    auto* shared = new std::shared_ptr<Answer>(keep);
+    // Done, and the text if any; shared with the callback, which may come after this
+    // function gave up waiting, and owns its copy.
+    using Answer = std::optional<std::optional<std::string>>;
+    auto* shared = new std::shared_ptr<Answer>(std::make_shared<Answer>());
+    const auto keep = *shared;
     webkit_web_view_evaluate_javascript(
         WEBKIT_WEB_VIEW(web_view.gobj()), script.c_str(), -1, nullptr, nullptr, nullptr,
         [](GObject* view, GAsyncResult* result, gpointer data) {
             std::unique_ptr<std::shared_ptr<Answer>> owner(static_cast<std::shared_ptr<Answer>*>(data));
-            Answer& answer = **owner;
-            answer.done = true;
-            if (JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
-                if (char* text = jsc_value_to_string(value)) {
-                    answer.text = text;
-                    g_free(text);
-                }
-                g_object_unref(value);
-            }
+            JSCValue* value = webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr);
+            char* text = value ? jsc_value_to_string(value) : nullptr;
+            **owner = text ? std::optional<std::string>(text) : std::nullopt;
+            g_free(text);
+            g_clear_object(&value);
         },
         shared);
-    pump_until([&] { return keep->done; }, std::chrono::seconds(20));
-    return keep->text;
+    pump_until([&] { return keep->has_value(); }, std::chrono::seconds(20));
+    return keep->value_or(std::nullopt);
 }
 
 std::string page_text(Gtk::Widget& web_view) {
