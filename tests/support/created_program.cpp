@@ -7,9 +7,10 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "common/program_trailer.h"
+#include "tests/support/home.h"
 
 namespace kelvane::test {
 
@@ -36,20 +37,16 @@ SettingsRecord default_record() {
     r.WriteProperty("picture1", Picture{});
     r.WriteProperty("value", std::int16_t{0});
     r.WriteProperty("url", std::string("http://127.0.0.1:9/song.mp3"));
-    const char* positions[] = {"375",  "120",  "120", "3735", "1695", "375",  "120",  "3840", "1695", "375",
-                               "120",  "5520", "1455", "375", "120",  "7200", "8535", "4455", "600",  "120"};
-    for (int n = 1; n <= 20; ++n) r.WriteProperty("custom" + std::to_string(n), std::string(positions[n - 1]));
-    const std::pair<const char*, const char*> window[] = {{"custom21", "6180"}, {"custom22", "8775"}, {"custom23", "1"},
-                                                          {"custom24", "0"},    {"custom25", "0"},    {"custom26", "True"}};
-    for (auto [key, text] : window) r.WriteProperty(key, std::string(text));
+    // The controls' places, then the window's height, width, border, pointer, state and status bar.
+    const char* custom[] = {"375", "120", "120",  "3735", "1695", "375", "120", "3840", "1695", "375", "120", "5520", "1455",
+                            "375", "120", "7200", "8535", "4455", "600", "120", "6180", "8775", "1",   "0",   "0",   "True"};
+    for (int n = 1; n <= 26; ++n) r.WriteProperty("custom" + std::to_string(n), std::string(custom[n - 1]));
     return r;
 }
 
 std::string read_all(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 std::filesystem::path register_default_handler(const std::filesystem::path& folder,
@@ -58,18 +55,32 @@ std::filesystem::path register_default_handler(const std::filesystem::path& fold
     const auto handler = folder / "handler.sh";
     std::ofstream(handler) << "#!/bin/sh\necho \"$1\" >> '" << opened.string() << "'\n";
     std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
-    std::filesystem::create_directories(folder / "data/applications");
-    std::ofstream entry(folder / "data/applications/kelvane-test-handler.desktop");
-    entry << "[Desktop Entry]\nType=Application\nName=Test handler\nExec=" << handler.string() << " %u\nMimeType=";
-    std::filesystem::create_directories(folder / "config");
-    std::ofstream defaults(folder / "config/mimeapps.list");
-    defaults << "[Default Applications]\n";
+    std::string types, defaults;
     for (const std::string& scheme : schemes) {
-        entry << "x-scheme-handler/" << scheme << ';';
-        defaults << "x-scheme-handler/" << scheme << "=kelvane-test-handler.desktop\n";
+        types += "x-scheme-handler/" + scheme + ';';
+        defaults += "x-scheme-handler/" + scheme + "=kelvane-test-handler.desktop\n";
     }
-    entry << '\n';
+    std::filesystem::create_directories(folder / "data/applications");
+    std::filesystem::create_directories(folder / "config");
+    std::ofstream(folder / "data/applications/kelvane-test-handler.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Test handler\nExec=" << handler.string() << " %u\nMimeType=" << types << '\n';
+    std::ofstream(folder / "config/mimeapps.list") << "[Default Applications]\n" << defaults;
     return opened;
+}
+
+void isolate_home() {
+    static const TempDir home;
+    const std::pair<const char*, const char*> folders[] = {
+        {"HOME", ""}, {"XDG_DATA_HOME", ".local/share"}, {"XDG_CACHE_HOME", ".cache"},
+        {"XDG_CONFIG_HOME", ".config"}, {"XDG_RUNTIME_DIR", ".run"}};
+    for (auto [variable, below] : folders) {
+        std::filesystem::create_directories(home / below);
+        setenv(variable, (home / below).c_str(), 1);
+    }
+    std::filesystem::permissions(home / ".run", std::filesystem::perms::owner_all);
+    // Nor the user's session bus: a program under test would find there one started by
+    // another test, and open its window in that one.
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
 TempDir::TempDir() {

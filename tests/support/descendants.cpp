@@ -12,9 +12,8 @@ std::vector<pid_t> descendants(pid_t root) {
     std::multimap<pid_t, pid_t> children;  // parent, child
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         if (!std::isdigit(entry.path().filename().string()[0])) continue;  // not a process
-        std::ifstream in(entry.path() / "stat");
         std::string line;
-        std::getline(in, line);
+        std::getline(std::ifstream(entry.path() / "stat"), line);
         const auto close = line.rfind(')');  // the command name may hold blanks and brackets
         char state;
         int parent = 0;

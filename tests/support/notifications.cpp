@@ -26,11 +26,6 @@ void on_notify(GDBusConnection*, const char*, const char*, const char*, const ch
 const std::string& test_bus_address() {
     static const std::string address = [] {
         GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);  // up for as long as the program runs
-        // It points this program at the bus and forgets the display on the way: both are put
-        // back as they were.
-        const std::string display = g_getenv("DISPLAY") ? g_getenv("DISPLAY") : "";
-        const char* session = g_getenv("DBUS_SESSION_BUS_ADDRESS");
-        const std::string kept_session = session ? session : "";
         // What the daemon and GLib's watcher say (as root, the daemon that it cannot raise its
         // file limit; the watcher what it cleans up) stays out of the test's output.
         const int out = dup(STDOUT_FILENO), err = dup(STDERR_FILENO), null = open("/dev/null", O_WRONLY | O_CLOEXEC);
@@ -40,9 +35,6 @@ const std::string& test_bus_address() {
         dup2(out, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
         for (int fd : {out, err, null}) close(fd);
-        if (!display.empty()) g_setenv("DISPLAY", display.c_str(), TRUE);
-        if (session) g_setenv("DBUS_SESSION_BUS_ADDRESS", kept_session.c_str(), TRUE);
-        else g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
         return std::string(g_test_dbus_get_bus_address(bus));
     }();
     return address;
@@ -54,17 +46,14 @@ NotificationService::NotificationService() : address_(test_bus_address()) {
         GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT | G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
         nullptr, nullptr, nullptr);
     if (!bus_) return;
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
+    g_autoptr(GDBusNodeInfo) node = g_dbus_node_info_new_for_xml(kInterface, nullptr);
     static const GDBusInterfaceVTable vtable = {on_notify, nullptr, nullptr, {}};
     registration_ = g_dbus_connection_register_object(bus_, "/org/freedesktop/Notifications", node->interfaces[0],
                                                       &vtable, &summaries_, nullptr, nullptr);
-    g_dbus_node_info_unref(node);
     // Owned before the constructor returns, so that no program started after it misses it.
-    if (GVariant* reply = g_dbus_connection_call_sync(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                      "org.freedesktop.DBus", "RequestName",
-                                                      g_variant_new("(su)", "org.freedesktop.Notifications", 0u),
-                                                      nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr))
-        g_variant_unref(reply);
+    g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
+        bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+        g_variant_new("(su)", "org.freedesktop.Notifications", 0u), nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
 }
 
 NotificationService::~NotificationService() {

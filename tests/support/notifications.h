@@ -9,9 +9,10 @@ typedef struct _GDBusConnection GDBusConnection;
 namespace kelvane::test {
 
 // The address of the program's own session bus (GLib's test bus), started on first use
-// and ended with the program; the program's display and session bus address stay as
-// they were. Start it first thing in main: GLib forks a watcher that ends the bus when
-// the program ends, a copy of the program as it is then.
+// and ended with the program. Start it first thing in main, before the display and the
+// home are set up: GLib forks a watcher that ends the bus when the program ends, a copy
+// of the program as it is then, and it points the program at the test bus, unsetting
+// DISPLAY on the way.
 const std::string& test_bus_address();
 
 // Answers on the test bus for org.freedesktop.Notifications and keeps what it was sent.

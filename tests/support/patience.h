@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <functional>
+#include <thread>
 
 namespace kelvane::test {
 
@@ -12,6 +13,13 @@ inline constexpr std::chrono::milliseconds kPatience = std::chrono::seconds(60);
 
 // Asks until the condition holds or the time is up, without running this process's main
 // loop: for what another process or the X server brings about. Returns the last answer.
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = kPatience);
+inline bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = kPatience) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
 
 }  // namespace kelvane::test

@@ -28,10 +28,7 @@ void end_descendants() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s TEST-PROGRAM [ARGUMENTS...]\n", argv[0]);
-        return 2;
-    }
+    if (argc < 2) return 2;  // usage: test_supervisor TEST-PROGRAM [ARGUMENTS...]
     // Orphans come to this program instead of init, so that it finds them.
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     const pid_t tests = fork();

@@ -6,8 +6,8 @@
 #include <X11/extensions/XTest.h>
 #include <poll.h>
 
-#include <memory>
-#include <sstream>
+#include <algorithm>
+#include <stdexcept>
 
 #include "tests/support/keyboard.h"
 #include "tests/support/process.h"
@@ -23,6 +23,7 @@ namespace {
 // connection keeps its own handling.
 Display* x() {
     static Display* display = XOpenDisplay(nullptr);
+    if (!display) throw std::runtime_error("no X display");
     static XErrorHandler toolkit = XSetErrorHandler([](Display* d, XErrorEvent* error) {
         return d == display || !toolkit ? 0 : toolkit(d, error);
     });
@@ -31,58 +32,38 @@ Display* x() {
 
 Atom atom(const char* name) { return XInternAtom(x(), name, False); }
 
-// A property as the server holds it: 32-bit items come as longs, the way Xlib hands them out.
-struct Property {
-    int format = 0;
-    unsigned long count = 0;
-    std::unique_ptr<unsigned char, int (*)(void*)> data{nullptr, XFree};
-};
-
-Property read(Window w, const char* name) {
-    Property p;
+// A property's items as Xlib hands them out: 8-bit ones as chars, 32-bit ones as longs.
+template <typename Item>
+std::vector<Item> items(Window w, const char* name) {
     Atom type;
-    unsigned long after;
+    int format = 0;
+    unsigned long count = 0, after;
     unsigned char* data = nullptr;
-    if (x() && XGetWindowProperty(x(), w, atom(name), 0, 1 << 22, False, AnyPropertyType, &type, &p.format, &p.count,
-                                  &after, &data) == Success)
-        p.data.reset(data);
-    return p;
-}
-
-std::vector<long> items(Window w, const char* name) {
-    const Property p = read(w, name);
-    if (!p.data || p.format != 32) return {};
-    const long* first = reinterpret_cast<const long*>(p.data.get());
-    return {first, first + p.count};
-}
-
-std::string text(Window w, const char* name) {
-    const Property p = read(w, name);
-    if (!p.data || p.format != 8) return {};
-    return {reinterpret_cast<const char*>(p.data.get()), p.count};
-}
-
-std::vector<Window> children(Window w) {
-    Window root, parent, *list = nullptr;
-    unsigned int count = 0;
-    if (!x() || !XQueryTree(x(), w, &root, &parent, &list, &count)) return {};
-    std::vector<Window> found(list, list + count);
-    if (list) XFree(list);
+    std::vector<Item> found;
+    if (XGetWindowProperty(x(), w, atom(name), 0, 1 << 22, False, AnyPropertyType, &type, &format, &count, &after,
+                           &data) == Success && format == (sizeof(Item) == 1 ? 8 : 32))
+        found.assign(reinterpret_cast<Item*>(data), reinterpret_cast<Item*>(data) + count);
+    if (data) XFree(data);
     return found;
 }
 
-bool owned_by(Window w, pid_t pid) {
-    const auto owner = items(w, "_NET_WM_PID");
-    return !owner.empty() && owner[0] == pid;
+std::string text(Window w, const char* name) {
+    const auto chars = items<char>(w, name);
+    return {chars.begin(), chars.end()};
 }
+
+bool owned_by(Window w, pid_t pid) { return window_pid(w) == pid; }
 
 // The shown top-level windows that `wanted` accepts.
 template <typename Wanted>
 std::vector<XWindowInfo> shown_windows(Wanted wanted) {
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
     std::vector<XWindowInfo> shown;
-    for (Window w : children(x() ? DefaultRootWindow(x()) : 0))
-        if (wanted(w))
-            if (auto info = window_info(w); info && info->viewable) shown.push_back(*info);
+    if (XQueryTree(x(), DefaultRootWindow(x()), &root, &parent, &children, &count))
+        for (Window w : std::vector<Window>(children, children + count))
+            if (auto info = wanted(w) ? window_info(w) : std::nullopt; info && info->viewable) shown.push_back(*info);
+    if (children) XFree(children);
     return shown;
 }
 
@@ -94,7 +75,6 @@ std::optional<XWindowInfo> find_shown_window(Wanted wanted, std::chrono::millise
 }
 
 bool change(unsigned long id, const char* name, const char* type, int format, const void* data, int count) {
-    if (!x()) return false;
     XChangeProperty(x(), id, atom(name), atom(type), format, PropModeReplace, static_cast<const unsigned char*>(data),
                     count);
     return XSync(x(), False);
@@ -118,54 +98,50 @@ std::vector<XWindowInfo> windows_of(pid_t pid) {
 
 std::optional<XWindowInfo> window_info(unsigned long id) {
     XWindowAttributes a;
-    if (!x() || !XGetWindowAttributes(x(), id, &a)) return std::nullopt;
+    if (!XGetWindowAttributes(x(), id, &a)) return std::nullopt;
     return XWindowInfo{id, text(id, "_NET_WM_NAME"), a.width, a.height, a.map_state == IsViewable};
 }
 
 std::pair<std::string, std::string> window_class(unsigned long id) {
-    // Two texts, each ending in a zero byte.
-    std::istringstream both(text(id, "WM_CLASS"));
-    std::string instance, name;
-    if (!std::getline(both, instance, '\0') || !std::getline(both, name, '\0')) return {};
-    return {instance, name};
+    const std::string both = text(id, "WM_CLASS");  // two texts, each ending in a zero byte
+    const auto end = both.find('\0');
+    if (end == std::string::npos) return {};
+    return {both.substr(0, end), both.c_str() + end + 1};
 }
 
 std::optional<pid_t> window_pid(unsigned long id) {
-    const auto pid = items(id, "_NET_WM_PID");
+    const auto pid = items<long>(id, "_NET_WM_PID");
     return pid.empty() ? std::nullopt : std::optional<pid_t>(static_cast<pid_t>(pid[0]));
 }
 
 std::array<int, 2> screen_size() {
-    if (!x()) return {};
     return {DisplayWidth(x(), DefaultScreen(x())), DisplayHeight(x(), DefaultScreen(x()))};
 }
 
 std::vector<std::string> atom_list(unsigned long id, const char* property) {
     std::vector<std::string> names;
-    for (long a : items(id, property)) {
+    for (long a : items<long>(id, property))
         if (char* name = XGetAtomName(x(), static_cast<Atom>(a))) {
             names.emplace_back(name);
             XFree(name);
         }
-    }
     return names;
 }
 
 std::optional<std::array<long, 4>> frame_extents(unsigned long id) {
-    const auto v = items(id, "_NET_FRAME_EXTENTS");
-    if (v.size() != 4) return std::nullopt;
-    return std::array<long, 4>{v[0], v[1], v[2], v[3]};
+    if (const auto v = items<long>(id, "_NET_FRAME_EXTENTS"); v.size() == 4) return std::array{v[0], v[1], v[2], v[3]};
+    return std::nullopt;
 }
 
 std::optional<long> wm_state(unsigned long id) {
-    const auto v = items(id, "WM_STATE");
+    const auto v = items<long>(id, "WM_STATE");
     return v.empty() ? std::nullopt : std::optional<long>(v[0]);
 }
 
 std::string wm_name(unsigned long id) { return text(id, "WM_NAME"); }
 
 std::optional<long> motif_decorations(unsigned long id) {
-    const auto v = items(id, "_MOTIF_WM_HINTS");
+    const auto v = items<long>(id, "_MOTIF_WM_HINTS");
     if (v.size() < 3 || !(v[0] & kDecorationsFlag)) return std::nullopt;
     return v[2];
 }
@@ -173,7 +149,7 @@ std::optional<long> motif_decorations(unsigned long id) {
 bool resizable(unsigned long id) {
     XSizeHints h{};
     long supplied = 0;
-    if (!x() || !XGetWMNormalHints(x(), id, &h, &supplied)) return true;
+    if (!XGetWMNormalHints(x(), id, &h, &supplied)) return true;
     return !((h.flags & PMinSize) && (h.flags & PMaxSize) && h.min_width == h.max_width && h.min_height == h.max_height);
 }
 
@@ -189,7 +165,7 @@ bool set_motif_decorations(unsigned long id, long decorations) {
 }
 
 bool set_window_type(unsigned long id, const std::string& type) {
-    const long value = x() ? static_cast<long>(atom(type.c_str())) : 0;
+    const long value = static_cast<long>(atom(type.c_str()));
     return change(id, "_NET_WM_WINDOW_TYPE", "ATOM", 32, &value, 1);
 }
 
@@ -197,14 +173,14 @@ bool set_window_type(unsigned long id, const std::string& type) {
 bool pointer_move(unsigned long id, int x_in_window, int y_in_window) {
     int root_x = 0, root_y = 0;
     Window child;
-    if (!x() || !XTranslateCoordinates(x(), id, DefaultRootWindow(x()), x_in_window, y_in_window, &root_x, &root_y, &child))
+    if (!XTranslateCoordinates(x(), id, DefaultRootWindow(x()), x_in_window, y_in_window, &root_x, &root_y, &child))
         return false;
     XTestFakeMotionEvent(x(), DefaultScreen(x()), root_x, root_y, CurrentTime);
     return XSync(x(), False);
 }
 
 bool pointer_button(int button, bool press) {
-    return x() && XTestFakeButtonEvent(x(), static_cast<unsigned>(button), press, CurrentTime) && XSync(x(), False);
+    return XTestFakeButtonEvent(x(), static_cast<unsigned>(button), press, CurrentTime) && XSync(x(), False);
 }
 
 bool click(unsigned long id, int x_in_window, int y_in_window) {
@@ -212,16 +188,13 @@ bool click(unsigned long id, int x_in_window, int y_in_window) {
 }
 
 bool press_keys(const std::string& keys) {
-    if (!x()) return false;
     auto code = [](const std::string& name) { return XKeysymToKeycode(x(), XStringToKeysym(name.c_str())); };
-    std::vector<std::string> parts;
-    std::istringstream in(keys);
-    for (std::string part; std::getline(in, part, '+');) parts.push_back(part);
-    if (parts.empty()) return false;
-    const std::string key = parts.back();
     std::vector<KeyCode> held;
-    for (std::size_t i = 0; i + 1 < parts.size(); ++i)
-        held.push_back(code(parts[i] == "ctrl" ? "Control_L" : parts[i] == "alt" ? "Alt_L" : "Shift_L"));
+    std::string key = keys;
+    for (std::size_t plus; (plus = key.find('+')) != std::string::npos; key.erase(0, plus + 1)) {
+        const std::string modifier = key.substr(0, plus);
+        held.push_back(code(modifier == "ctrl" ? "Control_L" : modifier == "alt" ? "Alt_L" : "Shift_L"));
+    }
     const int button = key.starts_with("button") ? std::stoi(key.substr(6)) : 0;
     const KeyCode pressed = button ? 0 : code(key);
     if (!button && !pressed) return false;
@@ -229,21 +202,19 @@ bool press_keys(const std::string& keys) {
     for (KeyCode k : held) XTestFakeKeyEvent(x(), k, True, CurrentTime);
     for (bool down : {true, false})
         button ? XTestFakeButtonEvent(x(), button, down, CurrentTime) : XTestFakeKeyEvent(x(), pressed, down, CurrentTime);
-    for (auto k = held.rbegin(); k != held.rend(); ++k) XTestFakeKeyEvent(x(), *k, False, CurrentTime);
+    for (KeyCode k : held) XTestFakeKeyEvent(x(), k, False, CurrentTime);
     return XSync(x(), False);
 }
 
 bool type_text(const std::string& text) {
-    for (char c : text) {
-        // Latin-1 characters are their own key symbols.
-        const char* name = XKeysymToString(static_cast<unsigned char>(c));
-        if (!name || !press_keys(name)) return false;
-    }
-    return true;
+    // Latin-1 characters are their own key symbols.
+    return std::ranges::all_of(text, [](unsigned char c) {
+        const char* name = XKeysymToString(c);
+        return name && press_keys(name);
+    });
 }
 
 bool close_window(unsigned long id) {
-    if (!x()) return false;
     XEvent event{};
     event.xclient = {ClientMessage, 0, False, nullptr, id, atom("WM_PROTOCOLS"), 32, {}};
     event.xclient.data.l[0] = static_cast<long>(atom("WM_DELETE_WINDOW"));
@@ -252,7 +223,7 @@ bool close_window(unsigned long id) {
 }
 
 std::pair<int, int> window_icon_size(unsigned long id) {
-    const auto values = items(id, "_NET_WM_ICON");
+    const auto values = items<long>(id, "_NET_WM_ICON");
     std::pair<int, int> largest{0, 0};
     // Icons follow each other as width, height, then width * height pixels.
     for (std::size_t i = 0; i + 2 <= values.size();) {
@@ -265,7 +236,7 @@ std::pair<int, int> window_icon_size(unsigned long id) {
 }
 
 std::optional<unsigned long> pixel(unsigned long id, int x_in_window, int y_in_window) {
-    XImage* image = x() ? XGetImage(x(), id, x_in_window, y_in_window, 1, 1, AllPlanes, ZPixmap) : nullptr;
+    XImage* image = XGetImage(x(), id, x_in_window, y_in_window, 1, 1, AllPlanes, ZPixmap);
     if (!image) return std::nullopt;
     const unsigned long value = XGetPixel(image, 0, 0) & 0xFFFFFF;
     XDestroyImage(image);
@@ -275,7 +246,7 @@ std::optional<unsigned long> pixel(unsigned long id, int x_in_window, int y_in_w
 WindowManager::WindowManager() : process_(std::make_unique<Process>("openbox", std::vector<std::string>{"--sm-disable"})) {
     // A window manager announces itself on the root window once it manages the display.
     managing_ = wait_until([&] {
-        return process_->running() && x() && !items(DefaultRootWindow(x()), "_NET_SUPPORTING_WM_CHECK").empty();
+        return process_->running() && !items<long>(DefaultRootWindow(x()), "_NET_SUPPORTING_WM_CHECK").empty();
     });
 }
 
@@ -286,21 +257,21 @@ bool WindowManager::running() const { return managing_ && process_->running(); }
 std::optional<unsigned long> managed_window(pid_t pid, std::chrono::milliseconds timeout) {
     std::optional<unsigned long> found;
     wait_until([&] {
-        for (long w : items(x() ? DefaultRootWindow(x()) : 0, "_NET_CLIENT_LIST"))
+        for (long w : items<long>(DefaultRootWindow(x()), "_NET_CLIENT_LIST"))
             if (owned_by(static_cast<Window>(w), pid)) found = static_cast<unsigned long>(w);
         return found.has_value();
     }, timeout);
     return found;
 }
 
-XConnection::XConnection() : display_(XOpenDisplay(nullptr)) {}
-XConnection::~XConnection() {
-    if (display_) XCloseDisplay(static_cast<Display*>(display_));
+OwnConnection::OwnConnection() : display(XOpenDisplay(nullptr), [](void* d) {
+    if (d) XCloseDisplay(static_cast<Display*>(d));
+}) {
+    if (!display) throw std::runtime_error("no X display");
 }
 
 BellWatcher::BellWatcher() {
-    auto* d = static_cast<Display*>(display_);
-    if (!d) return;
+    auto* d = static_cast<Display*>(connection_.display.get());
     int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
     XkbQueryExtension(d, &opcode, &event_base_, &error, &major, &minor);
     XkbSelectEvents(d, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
@@ -308,8 +279,7 @@ BellWatcher::BellWatcher() {
 }
 
 int BellWatcher::count() {
-    auto* d = static_cast<Display*>(display_);
-    if (!d) return 0;
+    auto* d = static_cast<Display*>(connection_.display.get());
     for (XSync(d, False); XPending(d);) {
         XEvent event;
         XNextEvent(d, &event);
@@ -320,36 +290,26 @@ int BellWatcher::count() {
 }
 
 MapWatcher::MapWatcher() {
-    if (auto* d = static_cast<Display*>(display_)) {
-        XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
-        XSync(d, False);
-    }
+    auto* d = static_cast<Display*>(connection_.display.get());
+    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+    XSync(d, False);
 }
 
 std::optional<std::chrono::steady_clock::time_point> MapWatcher::wait_for_map(pid_t pid,
                                                                               std::chrono::milliseconds timeout) {
-    auto* d = static_cast<Display*>(display_);
-    if (!d) return std::nullopt;
-    // A window manager maps its frame around the window: the frame's child then tells.
-    auto owned = [pid](Window w) {
-        if (owned_by(w, pid)) return true;
-        for (Window child : children(w))
-            if (owned_by(child, pid)) return true;
-        return false;
-    };
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        while (XPending(d)) {
-            XEvent event;
-            XNextEvent(d, &event);
-            const auto told = std::chrono::steady_clock::now();
-            if (event.type == MapNotify && owned(event.xmap.window)) return told;
+    auto* d = static_cast<Display*>(connection_.display.get());
+    const auto start = std::chrono::steady_clock::now(), deadline = start + timeout;
+    for (auto now = start; now < deadline; now = std::chrono::steady_clock::now()) {
+        if (!XPending(d)) {
+            pollfd fd{ConnectionNumber(d), POLLIN, 0};
+            poll(&fd, 1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
+            continue;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        pollfd fd{ConnectionNumber(d), POLLIN, 0};
-        poll(&fd, 1, static_cast<int>(left.count()));
+        XEvent event;
+        XNextEvent(d, &event);
+        if (event.type == MapNotify && owned_by(event.xmap.window, pid)) return now;
     }
+    return std::nullopt;
 }
 
 }  // namespace kelvane::test

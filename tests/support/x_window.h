@@ -6,6 +6,7 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -74,30 +75,28 @@ std::pair<int, int> window_icon_size(unsigned long id);
 std::optional<unsigned long> pixel(unsigned long id, int x, int y);
 
 // A connection of its own to the display, on which what a watcher asked to be told arrives.
-class XConnection {
-public:
-    XConnection(const XConnection&) = delete;
-    XConnection& operator=(const XConnection&) = delete;
-
-protected:
-    XConnection();
-    ~XConnection();
-    void* display_;
+struct OwnConnection {
+    OwnConnection();
+    std::shared_ptr<void> display;
 };
 
 // Sees windows being mapped on the display from the moment it is made, as the X server
 // tells it: no polling, so the time a window appeared is known to within a round trip.
-class MapWatcher : XConnection {
+class MapWatcher {
 public:
     MapWatcher();
     // Waits for the first top-level window of the process to be mapped and returns when
-    // that was told, or nothing at the deadline.
+    // that was told, or nothing at the deadline. On a display without a window manager,
+    // which would map its frame instead.
     std::optional<std::chrono::steady_clock::time_point> wait_for_map(pid_t pid,
                                                                       std::chrono::milliseconds timeout = kPatience);
+
+private:
+    OwnConnection connection_;
 };
 
 // Counts the bells rung on the display from the moment it is made.
-class BellWatcher : XConnection {
+class BellWatcher {
 public:
     BellWatcher();
     // The bells rung so far. A round trip to the X server brings in every bell it rang
@@ -106,8 +105,8 @@ public:
     int count();
 
 private:
-    int event_base_ = 0;
-    int rung_ = 0;
+    OwnConnection connection_;
+    int event_base_ = 0, rung_ = 0;
 };
 
 }  // namespace kelvane::test
