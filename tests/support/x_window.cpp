@@ -4,7 +4,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -264,14 +263,11 @@ std::optional<unsigned long> managed_window(pid_t pid, std::chrono::milliseconds
     return found;
 }
 
-OwnConnection::OwnConnection() : display(XOpenDisplay(nullptr), [](void* d) {
+BellWatcher::BellWatcher() : display_(XOpenDisplay(nullptr), [](void* d) {
     if (d) XCloseDisplay(static_cast<Display*>(d));
 }) {
-    if (!display) throw std::runtime_error("no X display");
-}
-
-BellWatcher::BellWatcher() {
-    auto* d = static_cast<Display*>(connection_.display.get());
+    auto* d = static_cast<Display*>(display_.get());
+    if (!d) throw std::runtime_error("no X display");
     int opcode, error, major = XkbMajorVersion, minor = XkbMinorVersion;
     XkbQueryExtension(d, &opcode, &event_base_, &error, &major, &minor);
     XkbSelectEvents(d, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
@@ -279,7 +275,7 @@ BellWatcher::BellWatcher() {
 }
 
 int BellWatcher::count() {
-    auto* d = static_cast<Display*>(connection_.display.get());
+    auto* d = static_cast<Display*>(display_.get());
     for (XSync(d, False); XPending(d);) {
         XEvent event;
         XNextEvent(d, &event);
@@ -287,29 +283,6 @@ int BellWatcher::count() {
             ++rung_;
     }
     return rung_;
-}
-
-MapWatcher::MapWatcher() {
-    auto* d = static_cast<Display*>(connection_.display.get());
-    XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
-    XSync(d, False);
-}
-
-std::optional<std::chrono::steady_clock::time_point> MapWatcher::wait_for_map(pid_t pid,
-                                                                              std::chrono::milliseconds timeout) {
-    auto* d = static_cast<Display*>(connection_.display.get());
-    const auto start = std::chrono::steady_clock::now(), deadline = start + timeout;
-    for (auto now = start; now < deadline; now = std::chrono::steady_clock::now()) {
-        if (!XPending(d)) {
-            pollfd fd{ConnectionNumber(d), POLLIN, 0};
-            poll(&fd, 1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count()));
-            continue;
-        }
-        XEvent event;
-        XNextEvent(d, &event);
-        if (event.type == MapNotify && owned_by(event.xmap.window, pid)) return now;
-    }
-    return std::nullopt;
 }
 
 }  // namespace kelvane::test

@@ -74,27 +74,6 @@ std::pair<int, int> window_icon_size(unsigned long id);
 // The colour shown at a point of the window, as 0xRRGGBB.
 std::optional<unsigned long> pixel(unsigned long id, int x, int y);
 
-// A connection of its own to the display, on which what a watcher asked to be told arrives.
-struct OwnConnection {
-    OwnConnection();
-    std::shared_ptr<void> display;
-};
-
-// Sees windows being mapped on the display from the moment it is made, as the X server
-// tells it: no polling, so the time a window appeared is known to within a round trip.
-class MapWatcher {
-public:
-    MapWatcher();
-    // Waits for the first top-level window of the process to be mapped and returns when
-    // that was told, or nothing at the deadline. On a display without a window manager,
-    // which would map its frame instead.
-    std::optional<std::chrono::steady_clock::time_point> wait_for_map(pid_t pid,
-                                                                      std::chrono::milliseconds timeout = kPatience);
-
-private:
-    OwnConnection connection_;
-};
-
 // Counts the bells rung on the display from the moment it is made.
 class BellWatcher {
 public:
@@ -105,7 +84,7 @@ public:
     int count();
 
 private:
-    OwnConnection connection_;
+    std::unique_ptr<void, void (*)(void*)> display_;  // a connection of its own, on which the bells are told
     int event_base_ = 0, rung_ = 0;
 };
 
