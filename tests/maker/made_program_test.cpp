@@ -135,7 +135,9 @@ TEST_F(MadeProgram, EverySettingReachesTheCreatedProgramAndThePreview) {
     for (const Setting& s : settings) {
         SCOPED_TRACE(s.key);
         EXPECT_EQ(stored.ReadProperty(s.key), s.stored);
-        if (s.shows) EXPECT_TRUE(s.shows(preview)) << "in the full preview";
+        if (s.shows) {
+            EXPECT_TRUE(s.shows(preview)) << "in the full preview";
+        }
     }
     EXPECT_TRUE(preview.StatusBar1.get_visible()) << "the preview shows the status bar beside the player";
     ASSERT_TRUE(show_and_wait_drawn(preview));

@@ -144,16 +144,18 @@ std::vector<HttpServer::Request> HttpServer::requests() const {
     return requests_;
 }
 
+int HttpServer::count_held(const std::string& path) const {
+    return static_cast<int>(std::count_if(requests_.begin(), requests_.end(), [&](auto& r) { return r.path == path; }));
+}
+
 int HttpServer::count(const std::string& path) const {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(std::count_if(requests_.begin(), requests_.end(), [&](auto& r) { return r.path == path; }));
+    return count_held(path);
 }
 
 bool HttpServer::wait_for(const std::string& path, int times, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] {
-        return std::count_if(requests_.begin(), requests_.end(), [&](auto& r) { return r.path == path; }) >= times;
-    });
+    return changed_.wait_for(lock, timeout, [&] { return count_held(path) >= times; });
 }
 
 void HttpServer::clear() {
@@ -199,7 +201,7 @@ void HttpServer::answer(SoupServerMessage* message) {
         GSocket* socket = soup_server_message_get_socket(message);
         g_socket_set_timeout(socket, 0);
         GSource* hang_up = g_socket_create_source(socket, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), nullptr);
-        g_source_set_callback(hang_up, reinterpret_cast<GSourceFunc>(+[](GSocket*, GIOCondition, HttpServer* self) {
+        g_source_set_callback(hang_up, G_SOURCE_FUNC(+[](GSocket*, GIOCondition, HttpServer* self) {
             std::lock_guard lock(self->mutex_);
             ++self->abandoned_;
             return G_SOURCE_REMOVE;

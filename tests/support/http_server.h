@@ -69,6 +69,7 @@ private:
         bool stalls = false;
     };
 
+    int count_held(const std::string& path) const;  // with mutex_ held
     std::string listen(int port);  // on the server's thread; the error, if any
     void on_thread(const std::function<void()>& step);  // runs it there, and waits
     void record(SoupServerMessage* message);
